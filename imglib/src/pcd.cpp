@@ -1,0 +1,8 @@
+#include "decoders.h"
+
+namespace imglib {
+
+// Not written yet: the file is reported as an unsupported type.
+Status DecodePcd(Bytes, Dib*) { return Status::Unsupported; }
+
+}  // namespace imglib
