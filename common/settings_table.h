@@ -76,4 +76,14 @@ constexpr StringSetting kSaverList{nullptr, "list", ""};
 constexpr NumberSetting kSaverDelay{nullptr, "delay", 5, false, 0, 0, 0};
 constexpr NumberSetting kSaverDisplayName{nullptr, "display name", 0, false, 0, 0, 0};
 
+// The screen saver's configuration dialog reads "delay" with marker defaults
+// that tell a missing value from a stored one: on opening, its own "delay"
+// with 10000 and, when that marker comes back, the viewer's "Slideshow"
+// "delay" with 100002; the result is kept only when 0 to 999, else 5. On the
+// refresh command (49876) and the Edit command its own "delay" counts only
+// when 1 to 999, else 5. (The saver's playback uses kSaverDelay, unranged.)
+constexpr NumberSetting kSaverDialogDelay{nullptr, "delay", 10000, true, 0, 999, 5};
+constexpr NumberSetting kViewerDelayForSaverDialog{kSlideshow, "delay", 100002, true, 0, 999, 5};
+constexpr NumberSetting kSaverRefreshDelay{nullptr, "delay", 5, true, 1, 999, 5};
+
 }  // namespace settings
