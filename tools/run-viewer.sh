@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Starts the built viewer under Wine (`make run`). Usage: run-viewer.sh BUILD
+#
+# The Wine prefix is BUILD/wine/run-prefix (made with wineboot on first use,
+# never ~/.wine); the viewer's settings stay there from run to run.
+# With a reachable $DISPLAY the viewer opens there and this waits until it
+# ends. Without one it runs on a private Xvfb of 1024 x 768: once the main
+# window is up, a screenshot goes to BUILD/screens/, then the viewer is closed
+# the way a user closes it (WM_CLOSE), so that it saves its settings.
+set -euo pipefail
+build=$(cd "${1:-build}" && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tests/wine/wine-env.sh"
+
+exe=
+for candidate in "$build/win64/viewer/lumora.exe" "$build/win64/viewer/app/lumora.exe" \
+                 "$build/win64/bin/lumora.exe"; do
+  if [ -f "$candidate" ]; then exe=$candidate; break; fi
+done
+if [ -z "$exe" ]; then
+  exe=$(find "$build/win64" -name lumora.exe -not -path '*/wine/*' -print -quit 2>/dev/null || true)
+fi
+if [ -z "$exe" ]; then
+  echo "run-viewer: no lumora.exe under $build/win64 (run 'make win64' first)" >&2
+  exit 1
+fi
+
+export WINEPREFIX=$build/wine/run-prefix
+if [ ! -f "$WINEPREFIX/.ready" ]; then
+  echo "Preparing the Wine prefix $WINEPREFIX (once)..."
+  wine_env_template "$WINEPREFIX"
+fi
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "Starting $exe on $DISPLAY"
+  set +e
+  wine "$exe"
+  status=$?
+  wineserver -w
+  exit $status
+fi
+
+# No display: a private screen, a screenshot, and a proper close.
+post_command=$build/win64/tests/e2e/post_command.exe
+screens=$build/screens
+mkdir -p "$screens"
+viewer_pid=
+finish() {
+  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null || true
+  if [ -n "$wine_env_xvfb_pid" ]; then
+    WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+    kill "$wine_env_xvfb_pid" 2>/dev/null || true
+  fi
+}
+trap finish EXIT
+wine_env_xvfb "$build/wine/run-display"
+echo "No display: running $exe on a private Xvfb ($DISPLAY)"
+
+wine "$exe" &
+viewer_pid=$!
+
+window=
+for _ in $(seq 300); do
+  window=$(xdotool search --onlyvisible --name '^Lumora$' 2>/dev/null | head -n1 || true)
+  [ -n "$window" ] && break
+  kill -0 "$viewer_pid" 2>/dev/null || { echo "run-viewer: the viewer ended early" >&2; exit 1; }
+  sleep 0.2
+done
+if [ -z "$window" ]; then
+  echo "run-viewer: no window titled Lumora within 60 s" >&2
+  exit 1
+fi
+sleep 1  # let it paint its first frame
+shot=$screens/lumora-$(date +%Y%m%d-%H%M%S).png
+import -window root "$shot"
+echo "Screenshot: $shot"
+
+if [ -f "$post_command" ]; then
+  wine "$post_command" --title Lumora close
+else
+  wine taskkill /im "$(basename "$exe")" >/dev/null  # without /f: posts WM_CLOSE
+fi
+status=0
+for _ in $(seq 150); do
+  kill -0 "$viewer_pid" 2>/dev/null || break
+  sleep 0.2
+done
+if kill -0 "$viewer_pid" 2>/dev/null; then
+  echo "run-viewer: the viewer did not end after WM_CLOSE" >&2
+  exit 1
+fi
+wait "$viewer_pid" || status=$?
+viewer_pid=
+wineserver -w  # flush the registry: the settings are saved in the prefix
+echo "The viewer ended (exit code $status); its settings are in $WINEPREFIX"
+exit $status
