@@ -1,0 +1,158 @@
+#include "jpeg/color.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace imglib::jpeg {
+namespace {
+
+// The JFIF factors in 16-bit fixed point, rounded to nearest.
+constexpr int kCrR = 91881;   // 1.40200
+constexpr int kCbB = 116130;  // 1.77200
+constexpr int kCrG = 46802;   // 0.71414
+constexpr int kCbG = 22554;   // 0.34414
+constexpr int kHalf = 1 << 15;
+
+struct YccTables {
+    int crR[256], cbB[256], crG[256], cbG[256];
+    YccTables() {
+        for (int i = 0; i < 256; ++i) {
+            int x = i - 128;
+            crR[i] = (kCrR * x + kHalf) >> 16;
+            cbB[i] = (kCbB * x + kHalf) >> 16;
+            crG[i] = -kCrG * x;
+            cbG[i] = -kCbG * x + kHalf;
+        }
+    }
+};
+
+const YccTables& Tables() {
+    static const YccTables t;
+    return t;
+}
+
+inline uint8_t Clamp(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+// c * k / 255 rounded to nearest; the product never lies exactly halfway.
+inline uint8_t MulDiv255(int c, int k) { return static_cast<uint8_t>((c * k + 127) / 255); }
+
+inline void YccPixel(const YccTables& t, int y, int cb, int cr, uint8_t* r, uint8_t* g, uint8_t* b) {
+    *r = Clamp(y + t.crR[cr]);
+    *g = Clamp(y + ((t.cbG[cb] + t.crG[cr]) >> 16));
+    *b = Clamp(y + t.cbB[cb]);
+}
+
+}  // namespace
+
+void YccToBgrScalar(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int n, uint8_t* bgr) {
+    const YccTables& t = Tables();
+    for (int i = 0; i < n; ++i, bgr += 3) YccPixel(t, y[i], cb[i], cr[i], &bgr[2], &bgr[1], &bgr[0]);
+}
+
+void RgbToBgr(const uint8_t* r, const uint8_t* g, const uint8_t* b, int n, uint8_t* bgr) {
+    for (int i = 0; i < n; ++i, bgr += 3) {
+        bgr[0] = b[i];
+        bgr[1] = g[i];
+        bgr[2] = r[i];
+    }
+}
+
+void CmykToBgr(const uint8_t* c, const uint8_t* m, const uint8_t* y, const uint8_t* k, int n, uint8_t* bgr) {
+    for (int i = 0; i < n; ++i, bgr += 3) {
+        bgr[0] = MulDiv255(y[i], k[i]);
+        bgr[1] = MulDiv255(m[i], k[i]);
+        bgr[2] = MulDiv255(c[i], k[i]);
+    }
+}
+
+void YcckToBgr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, const uint8_t* k, int n, uint8_t* bgr) {
+    const YccTables& t = Tables();
+    for (int i = 0; i < n; ++i, bgr += 3) {
+        uint8_t r, g, b;
+        YccPixel(t, y[i], cb[i], cr[i], &r, &g, &b);
+        bgr[0] = MulDiv255(255 - b, k[i]);
+        bgr[1] = MulDiv255(255 - g, k[i]);
+        bgr[2] = MulDiv255(255 - r, k[i]);
+    }
+}
+
+#ifdef __SSE2__
+namespace {
+
+inline __m128i Pair(int a, int b) {
+    return _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(b) << 16 | (static_cast<uint32_t>(a) & 0xFFFF)));
+}
+
+// (a * ka + b * kb) >> 16 on eight 16-bit lanes, through 32 bits.
+inline __m128i MulPairHigh(__m128i a, __m128i b, __m128i k) {
+    __m128i lo = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), k), 16);
+    __m128i hi = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(a, b), k), 16);
+    return _mm_packs_epi32(lo, hi);
+}
+
+// Eight pixels: y, cb', cr' as 16-bit lanes -> r, g, b (16-bit, unclamped).
+// The factors above 1 split off their whole part so the rest fits the
+// 16-bit multipliers; the sums are the same integers as the tables'.
+inline void Ycc8(__m128i y, __m128i cb, __m128i cr, __m128i* r, __m128i* g, __m128i* b) {
+    const __m128i two = _mm_set1_epi16(2);
+    // 91881 = 65536 + 26345; 116130 = 131072 - 14942; -46802 = -65536 + 18734.
+    *r = _mm_add_epi16(_mm_add_epi16(y, cr), MulPairHigh(cr, two, Pair(kCrR - 65536, kHalf / 2)));
+    *b = _mm_add_epi16(_mm_add_epi16(y, _mm_add_epi16(cb, cb)), MulPairHigh(cb, two, Pair(kCbB - 131072, kHalf / 2)));
+    __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(cb, cr), Pair(-kCbG, 65536 - kCrG));
+    __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(cb, cr), Pair(-kCbG, 65536 - kCrG));
+    const __m128i half = _mm_set1_epi32(kHalf);
+    lo = _mm_srai_epi32(_mm_add_epi32(lo, half), 16);
+    hi = _mm_srai_epi32(_mm_add_epi32(hi, half), 16);
+    *g = _mm_add_epi16(_mm_sub_epi16(y, cr), _mm_packs_epi32(lo, hi));
+}
+
+// Four BGR0 pixels (one per 32-bit lane) -> 12 bytes in the low end.
+inline __m128i Pack3(__m128i v) {
+    const __m128i keep0 = _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF);
+    const __m128i keep1 = _mm_set_epi32(0xFFFF, static_cast<int>(0xFF000000u), 0xFFFF, static_cast<int>(0xFF000000u));
+    __m128i t = _mm_or_si128(_mm_and_si128(v, keep0), _mm_and_si128(_mm_srli_epi64(v, 8), keep1));
+    return _mm_or_si128(_mm_move_epi64(t), _mm_slli_si128(_mm_srli_si128(t, 8), 6));
+}
+
+// Sixteen pixels of blue, green, red bytes -> 48 bytes of BGR.
+inline void StoreBgr16(__m128i b, __m128i g, __m128i r, uint8_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
+    __m128i r0Lo = _mm_unpacklo_epi8(r, zero), r0Hi = _mm_unpackhi_epi8(r, zero);
+    __m128i p0 = Pack3(_mm_unpacklo_epi16(bgLo, r0Lo));
+    __m128i p1 = Pack3(_mm_unpackhi_epi16(bgLo, r0Lo));
+    __m128i p2 = Pack3(_mm_unpacklo_epi16(bgHi, r0Hi));
+    __m128i p3 = Pack3(_mm_unpackhi_epi16(bgHi, r0Hi));
+    __m128i o0 = _mm_or_si128(p0, _mm_slli_si128(p1, 12));
+    __m128i o1 = _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8));
+    __m128i o2 = _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), o0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), o1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), o2);
+}
+
+}  // namespace
+
+void YccToBgrSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int n, uint8_t* bgr) {
+    const __m128i zero = _mm_setzero_si128(), center = _mm_set1_epi16(128);
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+        __m128i yv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + i));
+        __m128i bv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + i));
+        __m128i rv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + i));
+        __m128i r[2], g[2], b[2];
+        for (int h = 0; h < 2; ++h) {
+            __m128i yy = h ? _mm_unpackhi_epi8(yv, zero) : _mm_unpacklo_epi8(yv, zero);
+            __m128i bb = _mm_sub_epi16(h ? _mm_unpackhi_epi8(bv, zero) : _mm_unpacklo_epi8(bv, zero), center);
+            __m128i rr = _mm_sub_epi16(h ? _mm_unpackhi_epi8(rv, zero) : _mm_unpacklo_epi8(rv, zero), center);
+            Ycc8(yy, bb, rr, &r[h], &g[h], &b[h]);
+        }
+        StoreBgr16(_mm_packus_epi16(b[0], b[1]), _mm_packus_epi16(g[0], g[1]), _mm_packus_epi16(r[0], r[1]),
+                   bgr + 3 * i);
+    }
+    YccToBgrScalar(y + i, cb + i, cr + i, n - i, bgr + 3 * i);
+}
+#endif
+
+}  // namespace imglib::jpeg
