@@ -179,7 +179,10 @@ Status DecodeTga(Bytes in, Dib* out) {
             src = data;
             data += got * pb;
         }
-        if (got == 0) break;
+        if (got == 0) {
+            if (r == 0) return Status::Unsupported;  // a header and no pixels
+            break;
+        }
         uint8_t* dst = dib.Row(h.topDown ? r : h.height - 1 - r);
         ConvertRow(plan, src, dst, got);
         if (h.rightToLeft) MirrorRow(dst, width, outBytes);
