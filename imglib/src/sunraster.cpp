@@ -130,7 +130,10 @@ Status DecodeSunRaster(Bytes in, Dib* out) {
             got = static_cast<size_t>(end - data);
             std::memcpy(buffer.data(), data, got);
         }
-        if (got == 0) break;
+        if (got == 0) {
+            if (y == 0) return Status::Unsupported;  // a header and no pixels
+            break;
+        }
         if (got < rowBytes) std::memset(buffer.data() + got, 0, rowBytes - got);
         ConvertRow(h, src, dib.Row(y));
         if (got < rowBytes) break;
