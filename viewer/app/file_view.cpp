@@ -1,0 +1,3 @@
+#include "file_view.h"
+
+void CFileView::SetPath(const char* directory) { m_strDirectory = directory ? directory : ""; }

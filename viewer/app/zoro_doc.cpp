@@ -1,0 +1,3 @@
+#include "zoro_doc.h"
+
+void CZoroDoc::Serialize(FILE*) {}
