@@ -1,0 +1,23 @@
+// Second stage of a reduction: Lloyd's k-means over the histogram points,
+// started from Wu's boxes. Wu's cuts are axis-aligned and greedy; moving
+// each entry to the centroid of the colours nearest to it, a few times,
+// removes most of what that costs.
+#pragma once
+
+#include <vector>
+
+#include "dib.h"
+#include "quantize_histogram.h"
+#include "quantize_nearest.h"
+#include "quantize_wu.h"
+
+namespace imglib {
+
+// At most `colors` entries (1..256): `start` refined by up to `passes`
+// rounds, first topped up with the worst-served points when Wu found fewer
+// boxes than wanted. When the points are no more than `colors`, they are
+// the palette. `finder` is working space; it ends holding the result.
+std::vector<Rgb> RefinePalette(const std::vector<ColorPoint>& points, std::vector<PaletteColor> start, int colors,
+                               int passes, NearestColor* finder);
+
+}  // namespace imglib
