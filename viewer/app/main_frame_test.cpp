@@ -78,6 +78,8 @@ TEST_F(MainFrameTest, FirstStartIsCentredInTheWindowsDirectory) {
     char title[64] = "";
     GetWindowTextA(frame->m_hWnd, title, sizeof title);
     EXPECT_STREQ(title, "Lumora");
+    EXPECT_NE(GetClassLongPtrA(frame->m_hWnd, GCLP_HICON), 0);  // icon 100
+    EXPECT_NE(GetMenu(frame->m_hWnd), nullptr);
 
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, MAX_PATH);
