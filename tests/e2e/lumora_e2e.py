@@ -11,6 +11,7 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 EXE = os.environ["LUMORA_EXE"]
@@ -52,8 +53,17 @@ def unix_path(windows_path):
 
 
 def wine(*args, timeout=60, check_status=True):
-    result = subprocess.run(["wine", *args], capture_output=True, text=True,
-                            timeout=timeout, errors="replace")
+    # Output through files, not pipes: the first wine call of a prefix also
+    # starts Wine's own background processes, which inherit its output
+    # handles and would keep a pipe open long after the program ended.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        process = subprocess.run(["wine", *args], stdin=subprocess.DEVNULL, stdout=out,
+                                 stderr=err, timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        result = subprocess.CompletedProcess(
+            process.args, process.returncode, out.read().decode(errors="replace"),
+            err.read().decode(errors="replace"))
     if check_status and result.returncode != 0:
         raise Failure(f"wine {' '.join(args)} exited {result.returncode}:\n"
                       f"{result.stdout}{result.stderr}")
@@ -79,7 +89,8 @@ class Window:
 
     def __init__(self, text):
         self.text = text
-        self.title = None
+        self.title = self.cls = None
+        self.children = []   # (class, text) of a dialog's controls
         self.visible = self.iconic = None
         self.rect = None
         self.items = {}      # command id -> (checked, grayed, text)
@@ -88,6 +99,12 @@ class Window:
             key, _, rest = line.partition(" ")
             if key == "title":
                 self.title = rest.strip('"')
+            elif key == "class":
+                self.cls = rest.strip('"')
+            elif key == "child":
+                m = re.match(r'"(.*?)" "(.*)"$', rest)
+                if m:
+                    self.children.append((m.group(1), m.group(2).replace("\\n", "\n")))
             elif key == "visible":
                 self.visible = rest == "1"
             elif key == "iconic":
@@ -103,9 +120,11 @@ class Window:
                                                    m.group(4))
 
 
-def win_info(title="Lumora", init_menu=False):
-    """The top-level window of that exact title, or None."""
+def win_info(title="Lumora", init_menu=False, cls=None):
+    """The top-level window of that exact title (and class), or None."""
     args = [tool("win_info.exe"), "--title", title]
+    if cls:
+        args += ["--class", cls]
     if init_menu:
         args.append("--initmenu")
     result = wine(*args, check_status=False)
@@ -118,6 +137,16 @@ def win_info(title="Lumora", init_menu=False):
 
 def list_windows():
     return wine(tool("win_info.exe"), "--list").stdout
+
+
+def visible_windows(title):
+    """Classes of the visible top-level windows with exactly this title."""
+    found = []
+    for line in list_windows().splitlines():
+        m = re.search(r'visible=(\d) .* class="(.*)" title="(.*)"$', line)
+        if m and m.group(1) == "1" and m.group(3) == title:
+            found.append(m.group(2))
+    return found
 
 
 def wait_for(what, probe, timeout=30, interval=0.2):
@@ -152,8 +181,7 @@ def wait_window(title="Lumora", visible=True, timeout=30):
 
 
 def post(*args, title="Lumora"):
-    result = subprocess.run(["wine", tool("post_command.exe"), "--title", title, *args],
-                            capture_output=True, text=True, timeout=60)
+    result = wine(tool("post_command.exe"), "--title", title, *args, check_status=False)
     check(result.returncode == 0, f"post_command {args}: {result.returncode} {result.stderr}")
 
 
@@ -175,8 +203,8 @@ class Viewer:
 
     def __init__(self, command):
         log("start:", " ".join(command))
-        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen(command, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     @classmethod
     def start(cls, exe=INSTALL_EXE, args=()):

@@ -2,7 +2,8 @@
 //
 //   win_info.exe [--title T] [--class C] [--initmenu]
 //       The first top-level window with that title and/or class: its title,
-//       class, visibility, minimised state, outer rectangle and its menu,
+//       class, visibility, minimised state, outer rectangle, the class and
+//       text of each child of a dialog (a message box's text), and its menu,
 //       one line a pop-up and a line per item with its command,
 //       check and grey states. --initmenu first sends WM_INITMENUPOPUP for
 //       each pop-up, as opening it would.
@@ -19,6 +20,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -59,6 +61,19 @@ bool PrintMenu(HWND hwnd, bool initMenu) {
     }
     FreeLibrary(module);
     return ok;
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+    char text[512] = "", cls[256] = "";
+    GetWindowTextA(child, text, sizeof(text));
+    GetClassNameA(child, cls, sizeof(cls));
+    std::string escaped;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\n') escaped += "\\n";
+        else if (*p != '\r') escaped += *p;
+    }
+    printf("child \"%s\" \"%s\"\n", cls, escaped.c_str());
+    return TRUE;
 }
 
 BOOL CALLBACK ListOne(HWND hwnd, LPARAM) {
@@ -117,6 +132,7 @@ int main(int argc, char** argv) {
     RECT r;
     GetWindowRect(hwnd, &r);
     PrintRect("rect", r);
+    if (!strcmp(name, "#32770")) EnumChildWindows(hwnd, PrintChild, 0);  // a dialog's texts
     if (GetMenu(hwnd) && !PrintMenu(hwnd, initMenu)) {
         fprintf(stderr, "win_info: cannot read the menu\n");
         return 3;
