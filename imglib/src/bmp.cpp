@@ -183,7 +183,7 @@ struct Channel {
             ++shift;
         }
         int bits = 0;
-        while (m >> bits) ++bits;
+        for (uint64_t span = m; span; span >>= 1) ++bits;  // up to 32
         drop = bits > 12 ? bits - 12 : 0;
         bits -= drop;
         uint32_t max = bits ? (1u << bits) - 1 : 0;

@@ -277,6 +277,18 @@ TEST(BmpTrueColour, BitfieldsScaleAnyWidthToEightBits) {
     ASSERT_TRUE(dib);
     EXPECT_EQ(Pixels(dib.get()), (Grid{{0xFF8000, 0x0000FF, 0x000000}}));
 
+    // Channels of 16 and 32 bits, wider than any table.
+    b.masks = {0xFFFF0000, 0x0000FFFF, 0};
+    b.pixels = PackRows(32, {{0xFFFF8000, 0x00010001, 0}});
+    dib = Decode(Encode(b));
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(Pixels(dib.get()), (Grid{{0xFF8000, 0x000000, 0x000000}}));
+    b.masks = {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF};
+    b.pixels = PackRows(32, {{0xFFFFFFFF, 0x80000000, 0x00000001}});
+    dib = Decode(Encode(b));
+    ASSERT_TRUE(dib);
+    EXPECT_EQ(Pixels(dib.get()), (Grid{{0xFFFFFF, 0x808080, 0x000000}}));
+
     // 2-3-1 bits: the one-bit channel is off or full.
     b.headerSize = 40;
     b.bitCount = 16;
