@@ -60,9 +60,12 @@ class CFrameWnd : public CWnd {
     void PostNcDestroy() override;  // frames delete themselves
 
     UINT m_nIDResource = 0;
+    // Set once the window exists (LoadFrame does it; a frame made with
+    // CreateEx sets it itself): from then on the frame deletes itself when
+    // its window goes, and whoever made it no longer may.
+    bool m_bAutoDelete = false;
 
   private:
     CView* m_pActiveView = nullptr;  // borrowed; the view is a child window
     CCreateContext* m_pCreateContext = nullptr;  // only during LoadFrame
-    bool m_bAutoDelete = false;
 };
