@@ -6,7 +6,8 @@
 #
 # Usage: tools/fuzz.sh BUILD [CHECK...]   checks: decode reduce bmp pcx tga tif ras pcd jpg
 # Environment: FUZZ_SECONDS, FUZZ_MAX_LEN (default 65536), JOBS (build jobs,
-# default 2), LUMORA_CORPUS (sample files used as seeds when present).
+# default 2), LUMORA_CORPUS (sample files used as seeds when present),
+# FUZZ_ARTIFACTS (where to save problem inputs instead of regressions/).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,7 +18,7 @@ fuzz=$build/fuzz
 seconds=${FUZZ_SECONDS:-600}
 max_len=${FUZZ_MAX_LEN:-65536}
 corpus=${LUMORA_CORPUS:-$root/../shared/corpus}
-regressions=$root/imglib/fuzz/regressions
+regressions=${FUZZ_ARTIFACTS:-$root/imglib/fuzz/regressions}
 all_checks=(decode reduce bmp pcx tga tif ras pcd jpg)
 checks=("$@")
 [ ${#checks[@]} -eq 0 ] && checks=("${all_checks[@]}")
@@ -98,12 +99,18 @@ for c in "${checks[@]}"; do
       [ "$c" = pcd ] && len=1048576 ;;  # the base picture sits far into the file
   esac
   echo "== fuzz_$c for ${seconds}s"
-  if ! "$fuzz/imglib/fuzz/fuzz_$c" -max_total_time="$seconds" -max_len="$len" -timeout=25 -rss_limit_mb=3072 \
-      -print_final_stats=1 -artifact_prefix="$regressions/$c-" "${dirs[@]}" >"$fuzz/fuzz_$c.log" 2>&1; then
+  # Fork mode goes on after a crash, so one run finds more than the first
+  # problem; what it found is told by the new files it saved.
+  before=$(ls "$regressions" | grep -c "^$c-")
+  "$fuzz/imglib/fuzz/fuzz_$c" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+    -max_total_time="$seconds" -max_len="$len" -timeout=25 -rss_limit_mb=3072 -print_final_stats=1 \
+    -artifact_prefix="$regressions/$c-" "${dirs[@]}" >"$fuzz/fuzz_$c.log" 2>&1
+  after=$(ls "$regressions" | grep -c "^$c-")
+  if [ "$after" -gt "$before" ]; then
     failed+=("$c")
-    echo "   found a problem: see $fuzz/fuzz_$c.log"
+    echo "   $((after - before)) new problem input(s): see $fuzz/fuzz_$c.log"
   fi
-  grep -E '^stat::(number_of_executed_units|new_units_added|peak_rss_mb)' "$fuzz/fuzz_$c.log" | sed 's/^/   /'
+  grep -E '^#[0-9]+: cov' "$fuzz/fuzz_$c.log" | tail -n 1 | sed 's/^/   /'
 done
 
 if [ ${#failed[@]} -gt 0 ]; then
