@@ -23,16 +23,16 @@ public:
 private:
     enum : int { kClear = 256, kEnd = 257, kFirstFree = 258, kMaxCodes = 4096 };
 
+    template <bool kMsbFirst>
+    size_t ReadCodes(uint8_t* out, size_t produced, size_t n);
+
     void Reset();
-    int NextCode();
-    // Writes the string of `code` (length len) ending at out + len - 1.
+    // Writes the string of `code` (length len) to out by walking its prefixes.
     void WriteString(int code, size_t len, uint8_t* out) const;
 
     const uint8_t* m_data = nullptr;
     size_t m_size = 0;
-    size_t m_pos = 0;
-    uint64_t m_bits = 0;
-    int m_bitCount = 0;
+    size_t m_bitPos = 0;  // next code's first bit
     bool m_msbFirst = true;
     int m_early = 1;
 
@@ -41,14 +41,25 @@ private:
     int m_prev = -1;
     bool m_done = false;
 
+    // Bytes handed out before the current call, and where in that stream
+    // the previous code's string began: a string already written to the
+    // caller's buffer is copied from there instead of walked byte by byte.
+    uint64_t m_total = 0;
+    uint64_t m_prevAt = 0;
+
     // A string that did not fit the caller's buffer, waiting to be copied.
     size_t m_pendingPos = 0;
     size_t m_pendingLen = 0;
 
-    uint16_t m_prefix[kMaxCodes];
-    uint16_t m_length[kMaxCodes];
-    uint8_t m_suffix[kMaxCodes];
-    uint8_t m_first[kMaxCodes];
+    // One table entry in one place: a code touches a single cache line.
+    struct Entry {
+        uint64_t at;  // where the string last appeared whole in the stream
+        uint16_t prefix;
+        uint16_t length;
+        uint8_t suffix;
+        uint8_t first;
+    };
+    Entry m_table[kMaxCodes];
     uint8_t m_pending[kMaxCodes];
 };
 
