@@ -3,7 +3,7 @@
 //   win_info.exe [--title T] [--class C] [--initmenu]
 //       The first top-level window with that title and/or class: its title,
 //       class, visibility, minimised state, outer rectangle, the class and
-//       text of each child of a dialog (a message box's text), and its menu,
+//       text of each visible child of a dialog (a message box's text), and its menu,
 //       one line a pop-up and a line per item with its command,
 //       check and grey states. --initmenu first sends WM_INITMENUPOPUP for
 //       each pop-up, as opening it would.
@@ -64,6 +64,7 @@ bool PrintMenu(HWND hwnd, bool initMenu) {
 }
 
 BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+    if (!IsWindowVisible(child)) return TRUE;  // a message box hides its unused buttons
     char text[512] = "", cls[256] = "";
     GetWindowTextA(child, text, sizeof(text));
     GetClassNameA(child, cls, sizeof(cls));

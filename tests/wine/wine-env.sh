@@ -8,6 +8,9 @@
 #                               are real copies, so runs never share state.
 #   wine_env_display            exports DISPLAY: a private Xvfb, unless
 #                               LUMORA_USE_DISPLAY is set (then the caller's).
+#                               LUMORA_XVFB_DEPTH sets its colour depth
+#                               (default 24; 8 gives a 256-colour palette
+#                               display, as Wine reports it).
 #   wine_env_cleanup            ends the prefix's wineserver and the Xvfb and
 #                               removes the prefix (installed as the EXIT trap).
 
@@ -60,12 +63,12 @@ wine_env_prefix() {
   export WINEPREFIX=$wine_env_run_prefix
 }
 
-# wine_env_xvfb FILE: starts Xvfb 1024x768x24, writes its display number to
-# FILE and sets wine_env_xvfb_pid; exports DISPLAY.
+# wine_env_xvfb FILE: starts Xvfb 1024x768 (depth LUMORA_XVFB_DEPTH or 24),
+# writes its display number to FILE and sets wine_env_xvfb_pid; exports DISPLAY.
 wine_env_xvfb() {
   local displayfile=$1
   : >"$displayfile"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "1024x768x${LUMORA_XVFB_DEPTH:-24}" -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
   wine_env_xvfb_pid=$!
   local _
   for _ in $(seq 200); do [ -s "$displayfile" ] && break; sleep 0.05; done
