@@ -235,6 +235,15 @@ void Bgrx32Row(const uint8_t* src, uint8_t* dst, int32_t width) {
     }
 }
 
+void Bgra32Row(const uint8_t* src, uint8_t* dst, int32_t width) {
+    for (int32_t x = 0; x < width; ++x, src += 4, dst += 3) {
+        unsigned a = src[3];
+        dst[0] = Over(src[0], a);
+        dst[1] = Over(src[1], a);
+        dst[2] = Over(src[2], a);
+    }
+}
+
 // Two-bit pixels become nibbles of a 4-bit DIB: each source byte (four
 // pixels) gives two destination bytes.
 void Expand2To4Row(const uint8_t* src, uint8_t* dst, int32_t width) {
@@ -291,6 +300,10 @@ void DecodeTrueColour(Bytes pixels, const BmpLayout& L, Dib* out) {
     int bytes = L.bitCount / 8;
     if (bytes == 4 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF && masks[3] == 0) {
         ForEachRow(pixels, L, out, [&](const uint8_t* src, uint8_t* dst) { Bgrx32Row(src, dst, w); });
+        return;
+    }
+    if (bytes == 4 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF && masks[3] == 0xFF000000) {
+        ForEachRow(pixels, L, out, [&](const uint8_t* src, uint8_t* dst) { Bgra32Row(src, dst, w); });
         return;
     }
     f.r.Init(masks[0]);

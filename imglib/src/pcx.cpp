@@ -48,23 +48,34 @@ public:
             return take;
         }
         size_t i = 0;
-        while (i < n) {
-            if (m_run) {
-                size_t k = std::min(m_run, n - i);
-                std::memset(out + i, m_value, k);
-                i += k;
-                m_run -= k;
+        if (m_run) {
+            size_t k = std::min(m_run, n);
+            std::memset(out, m_value, k);
+            i = k;
+            m_run -= k;
+        }
+        while (i < n && m_p != m_end) {
+            unsigned b = *m_p;
+            if (b < 0xC0) {
+                out[i++] = static_cast<uint8_t>(b);
+                ++m_p;
                 continue;
             }
-            if (m_p == m_end) break;
-            uint8_t b = *m_p++;
-            if (b < 0xC0) {
-                out[i++] = b;
+            if (m_end - m_p < 2) break;  // a count without its value
+            // Short runs dominate (every byte value from 0xC0 up is coded as
+            // a run of one), so they are written inline.
+            size_t count = b & 0x3F, take = std::min(count, n - i);
+            uint8_t v = m_p[1];
+            m_p += 2;
+            uint8_t* o = out + i;
+            if (take <= 8) {
+                for (size_t k = 0; k < take; ++k) o[k] = v;
             } else {
-                if (m_p == m_end) break;
-                m_run = b & 0x3F;
-                m_value = *m_p++;
+                std::memset(o, v, take);
             }
+            i += take;
+            m_run = count - take;
+            m_value = v;
         }
         return i;
     }
