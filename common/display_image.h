@@ -53,8 +53,9 @@ public:
     void SetDepthSource(DepthSource source) { m_depthSource = std::move(source); }
     // Where messages go (default: a stop-icon message box titled "Lumora").
     void SetMessageDisplay(MessageDisplay display) { m_messageDisplay = std::move(display); }
-    // Called before a held DIB or palette is freed, so that windows that
-    // borrow them drop their references first.
+    // Called before a held DIB or palette is freed (on replacement, after a
+    // reduction, on release; not from the destructor), so that windows that
+    // borrow them drop their references first. May run twice in one load.
     void SetClearReferences(std::function<void()> hook) { m_clearReferences = std::move(hook); }
 
     // Checks that `path` opens, decodes it and, on success, replaces the held
