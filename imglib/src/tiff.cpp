@@ -132,6 +132,15 @@ Status ReadChunkLayout(const TiffDirectory& dir, TiffLayout* t) {
     if (!t->offsets || t->offsets->count == 0) return Status::Unsupported;
     t->across = (t->width + uint64_t(t->chunkWidth) - 1) / t->chunkWidth;
     t->down = (t->height + uint64_t(t->chunkHeight) - 1) / t->chunkHeight;
+    // Rows are decoded across the whole chunk, so tiles far wider than the
+    // picture multiply the work; refuse layouts that would take far longer
+    // than the picture itself (the products stay below 2^63).
+    const TiffPixelFormat& f = t->format;
+    const uint64_t planes = f.planar ? f.samples : 1;
+    const uint64_t pixelBits = uint64_t(f.planar ? 1 : f.samples) * f.bitsPerSample;
+    const uint64_t work = t->across * planes * t->height * ((t->chunkWidth * pixelBits + 7) / 8);
+    const uint64_t picture = planes * t->height * ((t->width * pixelBits + 7) / 8);
+    if (work > 4 * picture + (uint64_t(64) << 20)) return Status::Unsupported;
     return Status::Ok;
 }
 
@@ -237,7 +246,9 @@ size_t ChunkDecoder::Decode(uint64_t index) {
     uint64_t length = available;
     if (m_t.counts && index < m_t.counts->count) length = m_dir.Value(*m_t.counts, index);
     else if (m_t.compression == kCompressNone) length = uint64_t(rowBytes) * visibleRows;
-    length = std::min(length, available);
+    // No compression here grows data by half; a count far beyond the chunk's
+    // own size only points at the rest of the file.
+    length = std::min({length, available, 2 * uint64_t(rowBytes) * m_t.chunkHeight + 4096});
     m_codec.Start(m_file.Sub(static_cast<size_t>(offset), static_cast<size_t>(length)));
 
     const size_t bandRows = std::max<size_t>(1, std::min<size_t>(visibleRows, kBandBytes / rowBytes));

@@ -381,6 +381,32 @@ TEST(TiffDecode, OnlyTheFirstImageIsReadEvenWhenTheDirectoriesLoop) {
     ExpectPixels(img, s.width, s.height, [](uint32_t x, uint32_t y) { return Grey(x * 40 + y); });
 }
 
+TEST(TiffDecode, ReadsBigTiffLayouts) {
+    // 4 x 2 grey, one uncompressed strip, LONG8 offsets (BigTIFF, MM).
+    std::vector<uint8_t> f = {'M', 'M', 0, 43, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 16};
+    auto put = [&](uint64_t v, int n) {
+        for (int i = n - 1; i >= 0; --i) f.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    const uint64_t strip = 16 + 8 + 6 * 20 + 8;
+    put(6, 8);
+    auto entry = [&](uint16_t tag, uint16_t type, uint64_t value, int size) {
+        put(tag, 2), put(type, 2), put(1, 8), put(value, size), put(0, 8 - size);
+    };
+    entry(256, 3, 4, 2);
+    entry(257, 4, 2, 4);
+    entry(258, 3, 8, 2);
+    entry(262, 3, 1, 2);
+    entry(273, 16, strip, 8);
+    entry(279, 16, 8, 8);
+    put(0, 8);
+    for (int i = 0; i < 8; ++i) f.push_back(static_cast<uint8_t>(i * 30));
+    Dib dib;
+    ASSERT_EQ(DecodeTiff(Bytes{f.data(), f.size()}, &dib), Status::Ok);
+    RgbImage img;
+    ASSERT_TRUE(ToRgb(dib.Header(), &img));
+    ExpectPixels(img, 4, 2, [](uint32_t x, uint32_t y) { return Grey((y * 4 + x) * 30); });
+}
+
 TEST(TiffDecode, TruncatedStripsKeepWhatDecoded) {
     for (uint32_t c : {kNone, kLzw, kDeflate, kPackBits}) {
         SCOPED_TRACE(c);
@@ -469,6 +495,19 @@ TEST(TiffDecode, RefusesWhatItCannotShow) {
                   w.Long(257, 200000);
               })),
               IMGLIB_ERR_MEMORY);
+    // Thousands of tiles far wider than the picture, all pointing at one
+    // small Deflate bomb: refused up front instead of inflating for hours.
+    std::vector<uint8_t> bomb = DeflateEncode(std::vector<uint8_t>((1u << 18) * 16, 0));
+    EXPECT_EQ(code(with([&](TiffWriter& w) {
+                  w.Long(257, 100000);
+                  w.Short(259, kDeflate);
+                  w.Long(322, 1u << 18);
+                  w.Long(323, 16);
+                  w.Tag(324, kLong, std::vector<uint32_t>(6250, 8 + 5 * 4));  // after the 5 x 4 strip
+                  w.Tag(325, kLong, std::vector<uint32_t>(6250, static_cast<uint32_t>(bomb.size())));
+                  w.Chunk(bomb);
+              })),
+              IMGLIB_ERR_UNSUPPORTED);
     std::vector<uint8_t> header = {'M', 'M', 0, 42, 0, 0, 0, 8};
     EXPECT_EQ(code(header), IMGLIB_ERR_UNSUPPORTED);
 }
