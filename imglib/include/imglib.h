@@ -53,9 +53,16 @@ PDIB DecodeImageBytes(const uint8_t* data, size_t size, const char* name);
 
 int GetLastImgLibError();
 
-// Reduces `dib` to at most `colors` colours (2..256) with a palette chosen
-// for the image; `dither` non-zero turns on error diffusion. May return `dib`
-// itself when it already fits; never frees `dib`. Null on failure.
+// Reduces `dib` to at most `colors` colours with a palette chosen for the
+// image (Wu's cuts refined by k-means). Reads 1/4/8-bit DIBs with a colour
+// table and 16 (5-5-5), 24 and 32-bit BI_RGB ones, bottom-up. `colors` above
+// 256 counts as 256; below 2 fails. The result has biClrUsed entries and is
+// 1-bit for up to 2 of them, 4-bit up to 16, else 8-bit. An image with no
+// more colours than asked keeps them exactly; otherwise `dither` non-zero
+// turns on Floyd-Steinberg error diffusion. A paletted `dib` that already
+// fits is returned itself; `dib` is never freed. Null on failure (a header
+// this library would not produce, over 2^30 pixels, out of memory); the
+// last-error code is left alone.
 PDIB ReduceDIB(PDIB dib, int colors, int dither);
 
 // Releases a DIB returned by this library. Null is ignored.

@@ -1,12 +1,11 @@
 #include "quantize_refine.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace imglib {
 namespace {
 
-uint8_t ToByte(float v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+uint8_t ToByte(float v) { return static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f) + 0.5f); }
 
 std::vector<Rgb> Round(const std::vector<PaletteColor>& c) {
     std::vector<Rgb> out(c.size());
