@@ -86,12 +86,16 @@ Status DecodePcd(Bytes in, Dib* out) {
         const uint8_t* luma = in.data + base->offset + start;
         const uint8_t* c1 = luma + 2 * static_cast<size_t>(w);
         const uint8_t* c2 = c1 + w / 2;
-        for (int k = 0; k < 2; ++k) {
-            const uint8_t* y = luma + k * static_cast<size_t>(w);
-            uint8_t* dst = bgr[k];
-            for (int32_t x = 0; x < w; ++x, dst += 3) ycc.ToBgr(y[x], c1[x >> 1], c2[x >> 1], dst);
-            PlaceRow(bgr[k], 2 * pair + k, w, h, turns, &dib);
+        const uint8_t* luma1 = luma + w;
+        for (int32_t x = 0; x < w; x += 2) {
+            PcdYccTables::Chroma c = ycc.Terms(c1[x >> 1], c2[x >> 1]);
+            ycc.ToBgr(luma[x], c, bgr[0] + 3 * x);
+            ycc.ToBgr(luma[x + 1], c, bgr[0] + 3 * x + 3);
+            ycc.ToBgr(luma1[x], c, bgr[1] + 3 * x);
+            ycc.ToBgr(luma1[x + 1], c, bgr[1] + 3 * x + 3);
         }
+        PlaceRow(bgr[0], 2 * pair, w, h, turns, &dib);
+        PlaceRow(bgr[1], 2 * pair + 1, w, h, turns, &dib);
     }
     *out = std::move(dib);
     return Status::Ok;

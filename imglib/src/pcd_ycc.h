@@ -16,28 +16,35 @@ class PcdYccTables {
 public:
     static const PcdYccTables& Get();
 
-    // Converts one pixel to blue, green, red.
-    void ToBgr(unsigned y, unsigned c1, unsigned c2, uint8_t* bgr) const {
+    // The chroma terms of one 2 x 2 block, in fixed point.
+    struct Chroma {
+        int32_t blue, green, red;
+    };
+    Chroma Terms(unsigned c1, unsigned c2) const {
+        return {m_blue[c1], m_greenC1[c1] + m_greenC2[c2], m_red[c2]};
+    }
+    // One pixel as blue, green, red.
+    void ToBgr(unsigned y, const Chroma& c, uint8_t* bgr) const {
         int32_t l = m_luma[y];
-        bgr[0] = Clip(l + m_blue[c1]);
-        bgr[1] = Clip(l + m_greenC1[c1] + m_greenC2[c2]);
-        bgr[2] = Clip(l + m_red[c2]);
+        bgr[0] = Clip(l + c.blue);
+        bgr[1] = Clip(l + c.green);
+        bgr[2] = Clip(l + c.red);
     }
 
 private:
     PcdYccTables();
-    static constexpr int kShift = 16;
-    static uint8_t Clip(int32_t v) {
-        if (v <= 0) return 0;
-        v = (v + (1 << (kShift - 1))) >> kShift;
-        return static_cast<uint8_t>(v > 255 ? 255 : v);
-    }
+    static constexpr int kShift = 12;
+    // Every sum lies within 1.3584 * 255 + 2.2179 * 99 (566) above and
+    // 2.2179 * 156 (346) below zero; the clip table covers -512..767.
+    static constexpr int kClipBias = 512;
+    uint8_t Clip(int32_t v) const { return m_clip[(v >> kShift) + kClipBias]; }
 
     int32_t m_luma[256];
-    int32_t m_red[256];      // from C2
+    int32_t m_red[256];  // from C2
     int32_t m_greenC1[256];
     int32_t m_greenC2[256];
-    int32_t m_blue[256];     // from C1
+    int32_t m_blue[256];  // from C1
+    uint8_t m_clip[1280];
 };
 
 }  // namespace imglib
