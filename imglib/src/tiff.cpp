@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "checked.h"
 #include "decoders.h"
 #include "tiff_codec.h"
 #include "tiff_ifd.h"
@@ -77,7 +76,7 @@ Status ReadColorLayout(const TiffDirectory& dir, TiffLayout* t) {
             break;
         case kSeparated:
             // Only the usual CMYK ink set at 8 bits.
-            if (f.bitsPerSample != 8 || dir.Get(332, 1) != 1) return Status::Unsupported;
+            if (f.bitsPerSample != 8 || dir.Get(kTagInkSet, 1) != 1) return Status::Unsupported;
             colorSamples = 4;
             f.cmyk = true;
             break;

@@ -29,6 +29,7 @@ enum TiffTag : uint16_t {
     kTagTileLength = 323,
     kTagTileOffsets = 324,
     kTagTileByteCounts = 325,
+    kTagInkSet = 332,
     kTagExtraSamples = 338,
     kTagSampleFormat = 339,
 };

@@ -22,7 +22,7 @@ struct TiffPixelFormat {
     bool planar = false;     // one sample a chunk, chunks grouped by sample
     bool bigEndian = false;  // byte order of 16-bit samples
     bool cmyk = false;
-    int alphaSample = -1;    // sample index of a alpha channel to composite, or -1
+    int alphaSample = -1;    // sample index of an alpha channel to composite, or -1
     bool associated = false; // the colours are already multiplied by alpha
     uint8_t lut[256] = {};   // Grey: 8-bit value of a sample to the DIB's value
 };
