@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <set>
 
 #include "dib.h"
 #include "dib_rgb.h"
@@ -284,6 +285,49 @@ TEST(ReduceDibTest, ReadsSixteenAndThirtyTwoBitRows) {
     ASSERT_TRUE(out16 && out32);
     EXPECT_EQ(MaxDifference(CheckReduced(out16.get(), want16, 256), want16), 0);
     EXPECT_EQ(MaxDifference(CheckReduced(out32.get(), want32, 256), want32), 0);
+}
+
+TEST(ReduceDibTest, SmallImagesOfEveryLayout) {
+    // Widths 1 to 9 end 1- and 4-bit rows at every bit position; random
+    // pixels include paletted indices past the table (drawn black).
+    std::mt19937 rng(99);
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        for (int w = 1; w <= 9; ++w) {
+            int h = 1 + w % 3;
+            int entries = bits <= 8 ? 1 + int(rng() % (1u << bits)) : 0;
+            size_t stride = ((size_t(w) * bits + 31) / 32) * 4;
+            size_t size = 40 + 4 * size_t(entries) + stride * h;
+            uint8_t* block = AllocateDibBlock(size);
+            ASSERT_TRUE(block);
+            for (size_t i = 40; i < size; ++i) block[i] = uint8_t(rng() % 4 * 85);  // few distinct values
+            DibPtr in(reinterpret_cast<ImgDibHeader*>(block));
+            *in = ImgDibHeader{40, w, h, 1, uint16_t(bits), 0, 0, 0, 0, uint32_t(entries), 0};
+            RgbImage src;
+            bool known = bits != 16 && bits != 32 && ToRgb(in.get(), &src);
+            std::set<uint32_t> distinct;
+            for (size_t i = 0; known && i < src.rgb.size(); i += 3)
+                distinct.insert(src.rgb[i] << 16 | src.rgb[i + 1] << 8 | src.rgb[i + 2]);
+            for (int colors : {2, 5, 256}) {
+                for (int dither : {0, 1}) {
+                    SCOPED_TRACE(testing::Message() << bits << " bits, " << w << "x" << h << ", " << entries
+                                                    << " entries, " << colors << " colours, dither " << dither);
+                    PDIB out = ReduceDIB(in.get(), colors, dither);
+                    ASSERT_TRUE(out);
+                    if (out == in.get()) {
+                        EXPECT_LE(bits, 8);
+                        EXPECT_LE(entries, colors);
+                        continue;
+                    }
+                    DibPtr owned(out);
+                    RgbImage shape = Blank(w, h);
+                    RgbImage drawn = CheckReduced(out, shape, colors);
+                    if (known && distinct.size() <= size_t(colors)) {
+                        EXPECT_EQ(MaxDifference(drawn, src), 0);
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(ReduceDibTest, RejectsWhatItCannotRead) {
