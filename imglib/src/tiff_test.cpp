@@ -23,7 +23,7 @@ std::vector<uint8_t> Compress(uint32_t compression, const std::vector<uint8_t>& 
 }
 
 // An image description: sizes, samples and how the pixel data is stored.
-struct Spec {
+struct Shape {
     uint32_t width = 5, height = 4;
     int samples = 1, bits = 8;
     uint32_t photometric = 1;
@@ -58,21 +58,21 @@ std::vector<uint8_t> PackRows(const std::vector<unsigned>& v, size_t rowSamples,
     return out;
 }
 
-// Writes a TIFF of `spec` whose sample s of pixel (x, y) is sample(x, y, s).
-std::vector<uint8_t> MakeTiff(const Spec& spec, const std::function<unsigned(uint32_t, uint32_t, int)>& sample,
+// Writes a TIFF of `shape` whose sample s of pixel (x, y) is sample(x, y, s).
+std::vector<uint8_t> MakeTiff(const Shape& shape, const std::function<unsigned(uint32_t, uint32_t, int)>& sample,
                               const std::function<void(TiffWriter&)>& extra = nullptr) {
-    TiffWriter w(spec.big);
-    w.Long(256, spec.width);
-    w.Short(257, spec.height);
-    w.Tag(258, kShort, std::vector<uint32_t>(spec.samples, spec.bits));
-    w.Short(259, spec.compression == kOldLzw ? kLzw : spec.compression);
-    w.Short(262, spec.photometric);
-    w.Short(277, spec.samples);
-    if (spec.planar) w.Short(284, 2);
-    if (spec.predictor != 1) w.Short(317, spec.predictor);
-    const bool tiled = spec.tileWidth != 0;
-    const uint32_t cw = tiled ? spec.tileWidth : spec.width;
-    const uint32_t ch = tiled ? spec.tileHeight : spec.rowsPerStrip ? spec.rowsPerStrip : spec.height;
+    TiffWriter w(shape.big);
+    w.Long(256, shape.width);
+    w.Short(257, shape.height);
+    w.Tag(258, kShort, std::vector<uint32_t>(shape.samples, shape.bits));
+    w.Short(259, shape.compression == kOldLzw ? kLzw : shape.compression);
+    w.Short(262, shape.photometric);
+    w.Short(277, shape.samples);
+    if (shape.planar) w.Short(284, 2);
+    if (shape.predictor != 1) w.Short(317, shape.predictor);
+    const bool tiled = shape.tileWidth != 0;
+    const uint32_t cw = tiled ? shape.tileWidth : shape.width;
+    const uint32_t ch = tiled ? shape.tileHeight : shape.rowsPerStrip ? shape.rowsPerStrip : shape.height;
     if (tiled) {
         w.Long(322, cw);
         w.Long(323, ch);
@@ -80,24 +80,24 @@ std::vector<uint8_t> MakeTiff(const Spec& spec, const std::function<unsigned(uin
     } else {
         w.Long(278, ch);
     }
-    const int planes = spec.planar ? spec.samples : 1;
-    const int perChunk = spec.planar ? 1 : spec.samples;
+    const int planes = shape.planar ? shape.samples : 1;
+    const int perChunk = shape.planar ? 1 : shape.samples;
     for (int p = 0; p < planes; ++p) {
-        for (uint32_t y0 = 0; y0 < spec.height; y0 += ch) {
-            for (uint32_t x0 = 0; x0 < spec.width; x0 += cw) {
+        for (uint32_t y0 = 0; y0 < shape.height; y0 += ch) {
+            for (uint32_t x0 = 0; x0 < shape.width; x0 += cw) {
                 std::vector<unsigned> v;
-                uint32_t rows = tiled ? ch : std::min(ch, spec.height - y0);
+                uint32_t rows = tiled ? ch : std::min(ch, shape.height - y0);
                 for (uint32_t y = y0; y < y0 + rows; ++y)
                     for (uint32_t x = x0; x < x0 + cw; ++x)
                         for (int s = 0; s < perChunk; ++s) {
                             // Tile padding holds a value that must never show.
-                            bool inside = x < spec.width && y < spec.height;
-                            unsigned pad = (1u << spec.bits) - 1;
-                            v.push_back(inside ? sample(x, y, spec.planar ? p : s) : pad);
+                            bool inside = x < shape.width && y < shape.height;
+                            unsigned pad = (1u << shape.bits) - 1;
+                            v.push_back(inside ? sample(x, y, shape.planar ? p : s) : pad);
                         }
-                auto raw = PackRows(v, static_cast<size_t>(cw) * perChunk, spec.bits, spec.big);
-                if (spec.predictor == 2) raw = Differenced(raw, cw, perChunk, spec.bits, spec.big);
-                w.Chunk(Compress(spec.compression, raw));
+                auto raw = PackRows(v, static_cast<size_t>(cw) * perChunk, shape.bits, shape.big);
+                if (shape.predictor == 2) raw = Differenced(raw, cw, perChunk, shape.bits, shape.big);
+                w.Chunk(Compress(shape.compression, raw));
             }
         }
     }
@@ -145,7 +145,7 @@ TEST(TiffDecode, GreyAndBilevelBecomeGreyPalettes) {
     for (int bits : {1, 2, 4, 8}) {
         for (uint32_t photometric : {0u, 1u}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, photometric " << photometric);
-            Spec s;
+            Shape s;
             s.width = 13;  // not a whole number of bytes at any depth below 8
             s.height = 3;
             s.bits = bits;
@@ -163,7 +163,7 @@ TEST(TiffDecode, GreyAndBilevelBecomeGreyPalettes) {
 
 TEST(TiffDecode, SixteenBitGreyIsRoundedInBothByteOrders) {
     for (bool big : {false, true}) {
-        Spec s;
+        Shape s;
         s.bits = 16;
         s.big = big;
         s.width = 9;
@@ -184,7 +184,7 @@ TEST(TiffDecode, PaletteDepthsKeepTheColourMapsHighByte) {
             map[n + i] = 65535 - i * 257;
             map[2 * n + i] = (i * 1000 + 0x80) & 0xFFFF;
         }
-        Spec s;
+        Shape s;
         s.width = 11;
         s.bits = bits;
         s.photometric = 3;
@@ -208,7 +208,7 @@ TEST(TiffDecode, EveryCompressionByteOrderPredictorAndPlanarConfiguration) {
                 for (bool planar : {false, true}) {
                     SCOPED_TRACE(testing::Message() << "compression " << c << (big ? " MM" : " II") << " predictor "
                                                     << predictor << (planar ? " planar" : " chunky"));
-                    Spec s;
+                    Shape s;
                     s.width = 23;
                     s.height = 7;
                     s.samples = 3;
@@ -232,7 +232,7 @@ TEST(TiffDecode, EveryCompressionByteOrderPredictorAndPlanarConfiguration) {
 
 TEST(TiffDecode, SixteenBitColourKeepsTheHighByteWithThePredictor) {
     for (bool big : {false, true}) {
-        Spec s;
+        Shape s;
         s.width = 10;
         s.samples = 3;
         s.bits = 16;
@@ -252,7 +252,7 @@ TEST(TiffDecode, AlphaIsCompositedOverBlack) {
     for (bool planar : {false, true}) {
         for (uint32_t kind : {1u, 2u}) {  // associated, unassociated
             SCOPED_TRACE(testing::Message() << (planar ? "planar" : "chunky") << " extra sample " << kind);
-            Spec s;
+            Shape s;
             s.width = 6;
             s.samples = 4;
             s.photometric = 2;
@@ -275,7 +275,7 @@ TEST(TiffDecode, AlphaIsCompositedOverBlack) {
     }
     // Grey with alpha, and an extra sample that is not alpha (ignored).
     for (uint32_t kind : {0u, 2u}) {
-        Spec s;
+        Shape s;
         s.samples = 2;
         auto value = [](uint32_t x, uint32_t y, int k) { return k ? 40 + x * 50 : 200 - y * 30; };
         auto img = Decoded(MakeTiff(s, value, [&](TiffWriter& w) { w.Short(338, kind); }), 8);
@@ -287,7 +287,7 @@ TEST(TiffDecode, AlphaIsCompositedOverBlack) {
 }
 
 TEST(TiffDecode, CmykShowsAsRgb) {
-    Spec s;
+    Shape s;
     s.samples = 4;
     s.photometric = 5;
     auto value = [](uint32_t x, uint32_t y, int k) { return k == 3 ? y * 60 : Pattern(x, y, k, 256); };
@@ -308,7 +308,7 @@ TEST(TiffDecode, TilesAreCroppedAtTheRightAndBottomEdges) {
     for (Case k : {Case{3, 8, 2, kLzw, false}, Case{3, 8, 2, kNone, true}, Case{1, 1, 1, kPackBits, false},
                    Case{1, 4, 0, kDeflate, false}, Case{1, 2, 1, kNone, false}}) {
         SCOPED_TRACE(testing::Message() << k.samples << "x" << k.bits << " compression " << k.compression);
-        Spec s;
+        Shape s;
         s.width = 37;
         s.height = 21;
         s.samples = k.samples;
@@ -333,7 +333,7 @@ TEST(TiffDecode, TilesAreCroppedAtTheRightAndBottomEdges) {
 
 TEST(TiffDecode, ShortOffsetsFillOrderAndDefaults) {
     // SHORT strip offsets and counts, LSB-first bits, no RowsPerStrip tag.
-    Spec s;
+    Shape s;
     s.width = 20;
     s.bits = 1;
     auto value = [](uint32_t x, uint32_t y, int) { return (x + y) % 3 == 0 ? 1u : 0u; };
@@ -354,7 +354,7 @@ TEST(TiffDecode, ShortOffsetsFillOrderAndDefaults) {
 
 TEST(TiffDecode, LargeStripsAreDecodedInBands) {
     // One LZW strip of 700 x 300 RGB (630 000 bytes) spans several bands.
-    Spec s;
+    Shape s;
     s.width = 700;
     s.height = 300;
     s.samples = 3;
@@ -369,7 +369,7 @@ TEST(TiffDecode, LargeStripsAreDecodedInBands) {
 }
 
 TEST(TiffDecode, OnlyTheFirstImageIsReadEvenWhenTheDirectoriesLoop) {
-    Spec s;
+    Shape s;
     auto file = MakeTiff(s, [](uint32_t x, uint32_t y, int) { return x * 40 + y; });
     // The next-directory pointer (the directory's last four bytes before
     // its values) pointing back at the directory itself.
@@ -410,7 +410,7 @@ TEST(TiffDecode, ReadsBigTiffLayouts) {
 TEST(TiffDecode, TruncatedStripsKeepWhatDecoded) {
     for (uint32_t c : {kNone, kLzw, kDeflate, kPackBits}) {
         SCOPED_TRACE(c);
-        Spec s;
+        Shape s;
         s.width = 40;
         s.height = 12;
         s.rowsPerStrip = 4;
@@ -454,7 +454,7 @@ TEST(TiffDecode, TruncatedStripsKeepWhatDecoded) {
 
 TEST(TiffDecode, StripsThatDecompressToTooMuchStopAtTheirRows) {
     // Each strip holds twice its rows: the extra must not spill into the next.
-    Spec s;
+    Shape s;
     s.width = 8;
     s.height = 4;
     TiffWriter w;
@@ -475,7 +475,7 @@ TEST(TiffDecode, RefusesWhatItCannotShow) {
         return dib ? 0 : GetLastImgLibError();
     };
     auto grey = [](uint32_t x, uint32_t y, int) { return x + y; };
-    Spec s;
+    Shape s;
     auto with = [&](std::function<void(TiffWriter&)> f) { return MakeTiff(s, grey, f); };
     EXPECT_EQ(code(with([](TiffWriter& w) { w.Short(259, 7); })), IMGLIB_ERR_UNSUPPORTED);  // JPEG
     EXPECT_EQ(code(with([](TiffWriter& w) { w.Short(259, 4); })), IMGLIB_ERR_UNSUPPORTED);  // CCITT G4
@@ -517,7 +517,7 @@ TEST(TiffDecode, RefusesWhatItCannotShow) {
 TEST(TiffDecode, SurvivesDamagedFiles) {
     std::vector<std::vector<uint8_t>> seeds;
     for (uint32_t c : {kNone, kLzw, kOldLzw, kPackBits, kDeflate}) {
-        Spec s;
+        Shape s;
         s.width = 19;
         s.height = 9;
         s.samples = c == kNone ? 4 : 3;
