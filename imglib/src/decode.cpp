@@ -33,6 +33,7 @@ bool StartsWith(Bytes in, const char* sig, size_t n) {
 Format SniffFormat(Bytes in, const char* name) {
     if (StartsWith(in, "\xFF\xD8\xFF", 3)) return Format::Jpeg;
     if (StartsWith(in, "II*\0", 4) || StartsWith(in, "MM\0*", 4)) return Format::Tiff;
+    if (StartsWith(in, "II+\0", 4) || StartsWith(in, "MM\0+", 4)) return Format::Tiff;  // BigTIFF
     if (StartsWith(in, "\x59\xA6\x6A\x95", 4)) return Format::SunRaster;
     if (StartsWith(in, "BM", 2) || StartsWith(in, "BA", 2)) return Format::Bmp;
     if (in.size >= 2048 + 7 && std::memcmp(in.data + 2048, "PCD_IPI", 7) == 0) return Format::Pcd;
