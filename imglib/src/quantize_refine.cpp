@@ -47,6 +47,53 @@ void AddWorstPoints(const std::vector<ColorPoint>& points, size_t extra, Nearest
     }
 }
 
+int Dist(const Rgb& c, int r, int g, int b) {
+    int dr = c.r - r, dg = c.g - g, db = c.b - b;
+    return dr * dr + dg * dg + db * db;
+}
+
+// Nearest entries for points that were assigned before: after a pass the
+// entries move a little, and a point's old entry is a good guess. An entry
+// at least twice as far from the guess as the point is cannot beat the
+// guess (triangle inequality), so each entry keeps the others in order of
+// distance and the search stops at that radius. Much cheaper than building
+// NearestColor's cells again for every pass.
+class NeighbourOrder {
+public:
+    explicit NeighbourOrder(const std::vector<Rgb>& palette)
+        : m_palette(palette), m_count(static_cast<int>(palette.size())), m_order(size_t(m_count) * m_count) {
+        for (int a = 0; a < m_count; ++a) {
+            uint32_t* row = &m_order[size_t(a) * m_count];
+            for (int j = 0; j < m_count; ++j) {
+                const Rgb& c = palette[j];
+                row[j] = (static_cast<uint32_t>(Dist(palette[a], c.r, c.g, c.b)) << 8) | static_cast<uint32_t>(j);
+            }
+            std::sort(row, row + m_count);
+        }
+    }
+
+    int Find(int r, int g, int b, int guess) const {
+        const int guessDist = Dist(m_palette[guess], r, g, b);
+        const uint32_t radius = 4 * static_cast<uint32_t>(guessDist);  // (2 d)^2
+        int best = guess, bestDist = guessDist;
+        const uint32_t* row = &m_order[size_t(guess) * m_count];
+        for (int t = 0; t < m_count && (row[t] >> 8) < radius; ++t) {
+            int j = row[t] & 255;
+            int d = Dist(m_palette[j], r, g, b);
+            if (d < bestDist) {
+                bestDist = d;
+                best = j;
+            }
+        }
+        return best;
+    }
+
+private:
+    const std::vector<Rgb>& m_palette;
+    int m_count;
+    std::vector<uint32_t> m_order;  // per entry: distance^2 << 8 | index, ascending
+};
+
 }  // namespace
 
 std::vector<Rgb> RefinePalette(const std::vector<ColorPoint>& points, std::vector<PaletteColor> centres, int colors,
@@ -66,17 +113,32 @@ std::vector<Rgb> RefinePalette(const std::vector<ColorPoint>& points, std::vecto
     }
 
     std::vector<double> sum(4 * centres.size());
+    std::vector<uint8_t> assigned(points.size());
+    bool haveAssignment = false;
     for (int pass = 0; pass < passes; ++pass) {
-        finder->SetPalette(palette.data(), static_cast<int>(palette.size()));
         std::fill(sum.begin(), sum.end(), 0.0);
-        for (size_t i = 0; i < points.size(); ++i) {
+        auto add = [&](size_t i, int k) {
             const ColorPoint& p = points[i];
-            int k = finder->Find(ToByte(p.r), ToByte(p.g), ToByte(p.b));
+            assigned[i] = static_cast<uint8_t>(k);
             double n = p.count;
             sum[4 * k] += n;
             sum[4 * k + 1] += n * p.r;
             sum[4 * k + 2] += n * p.g;
             sum[4 * k + 3] += n * p.b;
+        };
+        if (haveAssignment) {
+            NeighbourOrder order(palette);
+            for (size_t i = 0; i < points.size(); ++i) {
+                const ColorPoint& p = points[i];
+                add(i, order.Find(ToByte(p.r), ToByte(p.g), ToByte(p.b), assigned[i]));
+            }
+        } else {
+            finder->SetPalette(palette.data(), static_cast<int>(palette.size()));
+            for (size_t i = 0; i < points.size(); ++i) {
+                const ColorPoint& p = points[i];
+                add(i, finder->Find(ToByte(p.r), ToByte(p.g), ToByte(p.b)));
+            }
+            haveAssignment = true;
         }
         size_t empty = 0;
         for (size_t k = 0; k < centres.size(); ++k) {
@@ -95,6 +157,7 @@ std::vector<Rgb> RefinePalette(const std::vector<ColorPoint>& points, std::vecto
             AddWorstPoints(points, empty, finder, &kept);
             centres = kept;
             sum.assign(4 * centres.size(), 0.0);
+            haveAssignment = false;  // the entries were renumbered
         }
         std::vector<Rgb> next = Round(centres);
         bool settled = Same(next, palette);

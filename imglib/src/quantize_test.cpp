@@ -144,6 +144,40 @@ TEST(RefinePaletteTest, NeverWorseThanItsStartAndWithinTheLimit) {
     }
 }
 
+TEST(RefinePaletteTest, ConvergesToCentroidsOfTheNearestPoints) {
+    // Run to convergence, each entry must sit at the centroid of the points
+    // nearest to it (brute force here): a wrong nearest search in the later
+    // passes would leave entries elsewhere.
+    std::mt19937 rng(5);
+    std::vector<uint8_t> bgr;
+    for (int i = 0; i < 20000; ++i) {
+        int t = rng() % 256, s = rng() % 64;
+        bgr.insert(bgr.end(), {uint8_t(t), uint8_t((t + s * 3) % 256), uint8_t(255 - s * 2)});
+    }
+    auto points = PointsOf(bgr);
+    NearestColor finder;
+    for (int n : {5, 64}) {
+        auto palette = RefinePalette(points, WuPalette(points, n), n, 200, &finder);
+        ASSERT_EQ(palette.size(), size_t(n));
+        std::vector<double> sum(4 * n);
+        for (const ColorPoint& p : points) {
+            int r = int(p.r + 0.5f), g = int(p.g + 0.5f), b = int(p.b + 0.5f);
+            int k = BruteNearest(palette, r, g, b);
+            sum[4 * k] += p.count;
+            sum[4 * k + 1] += p.count * double(p.r);
+            sum[4 * k + 2] += p.count * double(p.g);
+            sum[4 * k + 3] += p.count * double(p.b);
+        }
+        for (int k = 0; k < n; ++k) {
+            ASSERT_GT(sum[4 * k], 0) << k;
+            // Ties between equidistant entries may go either way: allow 1.
+            EXPECT_NEAR(palette[k].r, sum[4 * k + 1] / sum[4 * k], 1.0) << n << " entry " << k;
+            EXPECT_NEAR(palette[k].g, sum[4 * k + 2] / sum[4 * k], 1.0) << n << " entry " << k;
+            EXPECT_NEAR(palette[k].b, sum[4 * k + 3] / sum[4 * k], 1.0) << n << " entry " << k;
+        }
+    }
+}
+
 TEST(RefinePaletteTest, TopsUpWhenWuFindsTooFewBoxes) {
     // Many colours packed into few 5-bit cells: Wu cannot cut cells, the
     // refinement has to place the remaining entries itself.
