@@ -61,6 +61,36 @@ Status PrepareOutput(const SunHeader& h, const uint8_t* map, Dib* dib) {
     }
 }
 
+// The shuffles below move whole 32-bit words: each store writes one byte
+// too many, which the next pixel overwrites, so the last pixel of a row
+// goes byte by byte. x86, the only host, is little-endian.
+inline uint32_t Load32(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+
+void RgbToBgr(const uint8_t* src, uint8_t* dst, size_t w) {
+    for (size_t x = 1; x < w; ++x, src += 3, dst += 3) {
+        uint32_t v = Load32(src);  // R G B and the next pixel's first byte
+        Store32(dst, (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16 & 0xFF));
+    }
+    dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+}
+
+// The first byte of each 32-bit pixel is padding, not alpha: the
+// references show the colours whatever it holds.
+void XrgbToBgr(const uint8_t* src, uint8_t* dst, size_t w) {
+    for (size_t x = 1; x < w; ++x, src += 4, dst += 3) Store32(dst, __builtin_bswap32(Load32(src)));
+    dst[0] = src[3], dst[1] = src[2], dst[2] = src[1];
+}
+
+void XbgrToBgr(const uint8_t* src, uint8_t* dst, size_t w) {
+    for (size_t x = 1; x < w; ++x, src += 4, dst += 3) Store32(dst, Load32(src) >> 8);
+    dst[0] = src[1], dst[1] = src[2], dst[2] = src[3];
+}
+
 void ConvertRow(const SunHeader& h, const uint8_t* src, uint8_t* dst) {
     const size_t w = h.width;
     const bool rgb = h.type == kRgbFormat;
@@ -68,20 +98,12 @@ void ConvertRow(const SunHeader& h, const uint8_t* src, uint8_t* dst) {
         case 1: std::memcpy(dst, src, (w + 7) / 8); break;
         case 8: std::memcpy(dst, src, w); break;
         case 24:
-            if (!rgb) {
-                std::memcpy(dst, src, 3 * w);
-                break;
-            }
-            for (size_t x = 0; x < w; ++x, src += 3, dst += 3) dst[0] = src[2], dst[1] = src[1], dst[2] = src[0];
+            if (rgb) RgbToBgr(src, dst, w);
+            else std::memcpy(dst, src, 3 * w);
             break;
         default:
-            // The first byte of each 32-bit pixel is padding, not alpha: the
-            // references show the colours whatever it holds.
-            if (rgb) {
-                for (size_t x = 0; x < w; ++x, src += 4, dst += 3) dst[0] = src[3], dst[1] = src[2], dst[2] = src[1];
-            } else {
-                for (size_t x = 0; x < w; ++x, src += 4, dst += 3) dst[0] = src[1], dst[1] = src[2], dst[2] = src[3];
-            }
+            if (rgb) XrgbToBgr(src, dst, w);
+            else XbgrToBgr(src, dst, w);
             break;
     }
 }
