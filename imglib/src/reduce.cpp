@@ -70,6 +70,7 @@ PDIB Reduce(PDIB dib, int colors, bool dither) {
 
     NearestColor finder;
     std::vector<Rgb> palette = RefinePalette(points, WuPalette(points, colors), colors, kRefinePasses, &finder);
+    std::vector<ColorPoint>().swap(points);  // up to 4 MiB, not needed for the mapping
     int n = static_cast<int>(palette.size());
     if (out.Create(src.Width(), src.Height(), BitsFor(n), n) != Status::Ok) return nullptr;
     for (int i = 0; i < n; ++i) out.SetPaletteEntry(i, palette[i].r, palette[i].g, palette[i].b);
