@@ -12,9 +12,9 @@ namespace imglib {
 namespace {
 
 // Which alpha bits are alpha. The descriptor's attribute-bit count is not
-// trusted either way: writers set 8 for 16-bit pixels and 0 for 32-bit
-// pixels that do carry alpha (the references of both read real alpha from
-// 32-bit files whatever the descriptor or an extension type of 0 says).
+// trusted either way: writers set 8 for 16-bit pixels, and 0 (with an
+// extension type of 0 too) for 32-bit pixels whose alpha the references
+// show to be real.
 //  - 15/16-bit pixels and colour-map entries: the top bit is never alpha.
 //    Files with 1 or 8 attribute bits in the descriptor decode as plain
 //    colour in every reference, and an all-zero bit would black out a
@@ -26,7 +26,8 @@ namespace {
 //    Truevision suite's utc32 is such a file (type 2, all zero): it shows
 //    its picture, as its 24-bit twin does, where the corpus reference
 //    composites it to black.
-bool AlphaDeclaredUndefined(int attributesType) { return attributesType == 1 || attributesType == 2; }
+//  - Premultiplied alpha (type 4) over black is the stored colour itself.
+bool MayComposite(int attributesType) { return attributesType != 1 && attributesType != 2 && attributesType != 4; }
 
 // True when any pixel of the stream has a non-zero byte at `offset`.
 bool StreamHasAlpha(const uint8_t* p, const uint8_t* end, bool rle, size_t pixelBytes, size_t offset,
@@ -54,12 +55,12 @@ bool StreamHasAlpha(const uint8_t* p, const uint8_t* end, bool rle, size_t pixel
 }
 
 // The colour map as BGR triples, alpha composited when it is real.
-std::vector<uint8_t> ReadColourMap(Bytes in, const TgaHeader& h, bool alphaUndefined) {
+std::vector<uint8_t> ReadColourMap(Bytes in, const TgaHeader& h, bool mayComposite) {
     const size_t count = h.mapLength;
     const size_t eb = static_cast<size_t>(h.mapEntryBytes);
     const uint8_t* src = in.data + h.mapOffset;  // ParseTgaHeader proved it is all there
     std::vector<uint8_t> bgr(count * 3);
-    bool alpha = eb == 4 && !alphaUndefined && StreamHasAlpha(src, src + count * eb, false, 4, 3, count);
+    bool alpha = eb == 4 && mayComposite && StreamHasAlpha(src, src + count * eb, false, 4, 3, count);
     for (size_t i = 0; i < count; ++i, src += eb) {
         uint8_t* e = &bgr[3 * i];
         if (eb == 2) {
@@ -95,7 +96,7 @@ void ConvertRow(const RowPlan& plan, const uint8_t* src, uint8_t* dst, size_t wi
 
 // Sizes the DIB for the file's pixels and fills its palette.
 Status PrepareOutput(Bytes in, const TgaHeader& h, Dib* dib, RowPlan* plan) {
-    const bool alphaUndefined = AlphaDeclaredUndefined(TgaAttributesType(in));
+    const bool mayComposite = MayComposite(TgaAttributesType(in));
     const uint8_t* data = in.data + h.pixelOffset;
     const uint8_t* end = in.data + in.size;
     const uint64_t pixels = static_cast<uint64_t>(h.width) * h.height;
@@ -109,7 +110,7 @@ Status PrepareOutput(Bytes in, const TgaHeader& h, Dib* dib, RowPlan* plan) {
             unsigned count = std::min<unsigned>(h.mapLength, 256u - h.mapFirst);
             s = dib->Create(h.width, h.height, 8, static_cast<int>(count));
             if (s != Status::Ok) return s;
-            std::vector<uint8_t> map = ReadColourMap(in, h, alphaUndefined);
+            std::vector<uint8_t> map = ReadColourMap(in, h, mayComposite);
             for (unsigned i = 0; i < count; ++i) dib->SetPaletteEntry(static_cast<int>(i), map[3 * i + 2], map[3 * i + 1], map[3 * i]);
             if (h.mapFirst > 0) {
                 // Values outside the map get index `count`, past biClrUsed,
@@ -123,7 +124,7 @@ Status PrepareOutput(Bytes in, const TgaHeader& h, Dib* dib, RowPlan* plan) {
             // More entries than a DIB palette holds: expand to 24-bit.
             s = dib->Create(h.width, h.height, 24);
             if (s != Status::Ok) return s;
-            plan->map = ReadColourMap(in, h, alphaUndefined);
+            plan->map = ReadColourMap(in, h, mayComposite);
             plan->first = h.mapFirst;
             plan->count = h.mapLength;
             return Status::Ok;
@@ -132,7 +133,7 @@ Status PrepareOutput(Bytes in, const TgaHeader& h, Dib* dib, RowPlan* plan) {
             s = dib->Create(h.width, h.height, 8, 256);
             if (s != Status::Ok) return s;
             for (int i = 0; i < 256; ++i) dib->SetPaletteEntry(i, uint8_t(i), uint8_t(i), uint8_t(i));
-            plan->alpha = h.pixels == TgaPixels::GreyAlpha16 && !alphaUndefined &&
+            plan->alpha = h.pixels == TgaPixels::GreyAlpha16 && mayComposite &&
                           StreamHasAlpha(data, end, h.rle, 2, 1, pixels);
             return Status::Ok;
         case TgaPixels::Rgb16:
@@ -140,7 +141,7 @@ Status PrepareOutput(Bytes in, const TgaHeader& h, Dib* dib, RowPlan* plan) {
         case TgaPixels::Bgra32:
             s = dib->Create(h.width, h.height, 24);
             if (s != Status::Ok) return s;
-            plan->alpha = h.pixels == TgaPixels::Bgra32 && !alphaUndefined && StreamHasAlpha(data, end, h.rle, 4, 3, pixels);
+            plan->alpha = h.pixels == TgaPixels::Bgra32 && mayComposite && StreamHasAlpha(data, end, h.rle, 4, 3, pixels);
             return Status::Ok;
     }
     return Status::Unsupported;

@@ -192,6 +192,8 @@ TEST(Tga, AlphaIsCompositedOverBlackUnlessItIsNotAlpha) {
     EXPECT_EQ(DecodeRgb(s).rgb, opaque);
     s.extAttributes = 1;
     EXPECT_EQ(DecodeRgb(s).rgb, opaque);
+    s.extAttributes = 4;  // premultiplied: over black the stored colour is the result
+    EXPECT_EQ(DecodeRgb(s).rgb, opaque);
 
     // All alpha zero is a filler byte, not an invisible picture; RLE too.
     s.extAttributes = -1;
