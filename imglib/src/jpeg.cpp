@@ -32,11 +32,10 @@ struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
-bool AcZero(const int16_t* b) {
-    int bits = 0;
-    for (int i = 1; i < 64; ++i) bits |= b[i];
-    return bits == 0;
-}
+// Buffered coefficients stay quantised until the output pass.
+const int16_t kUnitQuant[64] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 
 class JpegDecoder {
 public:
@@ -214,7 +213,7 @@ ScanEnd JpegDecoder::DecodeDirect(const ScanHeader& scan, size_t pos) {
                 const Component& comp = m_frame.comp[scan.comp[i]];
                 for (int b = 0; b < comp.h * comp.v; ++b, ++n) {
                     std::memset(blocks[n], 0, sizeof blocks[n]);
-                    ends[n] = DecodeSequential(br, *dc[i], *ac[i], &pred[i], blocks[n]);
+                    ends[n] = DecodeSequential(br, *dc[i], *ac[i], m_quant[scan.comp[i]].q, &pred[i], blocks[n]);
                 }
             }
             live = !br.Overrun();
@@ -223,7 +222,6 @@ ScanEnd JpegDecoder::DecodeDirect(const ScanHeader& scan, size_t pos) {
         for (int i = 0; i < scan.count; ++i) {
             int c = scan.comp[i];
             const Component& comp = m_frame.comp[c];
-            const int16_t* q = m_quant[c].q;
             for (int by = 0; by < comp.v; ++by) {
                 for (int bx = 0; bx < comp.h; ++bx, ++n) {
                     int row = my * comp.v + by, col = mx * comp.h + bx;
@@ -233,8 +231,7 @@ ScanEnd JpegDecoder::DecodeDirect(const ScanHeader& scan, size_t pos) {
                     }
                     if (row >= comp.blocksH || col >= comp.blocksW) continue;  // padding only
                     uint8_t* out = m_out.Plane(c, row * 8) + col * 8;
-                    if (ends[n] <= 1) IdctDcOnly(blocks[n][0], q[0], out, m_out.Stride(c));
-                    else Idct(blocks[n], q, out, m_out.Stride(c));
+                    Idct(blocks[n], ends[n], out, m_out.Stride(c));
                 }
             }
         }
@@ -281,7 +278,7 @@ ScanEnd JpegDecoder::DecodeBuffered(const ScanHeader& scan, size_t pos) {
                 const HuffTable& ac = m_tables.ac[s.ac[i]];
                 if (!progressive) {
                     std::memset(blk, 0, 64 * sizeof(int16_t));
-                    DecodeSequential(br, dc, ac, &pred[i], blk);
+                    DecodeSequential(br, dc, ac, kUnitQuant, &pred[i], blk);  // dequantised at output
                 } else if (s.ss == 0) {
                     if (s.ah == 0) DecodeDcFirst(br, dc, s.al, &pred[i], blk);
                     else DecodeDcRefine(br, s.al, blk);
@@ -321,9 +318,9 @@ void JpegDecoder::OutputBuffered() {
                 if (row >= comp.blocksH) break;
                 uint8_t* out = m_out.Plane(c, row * 8);
                 for (int col = 0; col < comp.blocksW; ++col) {
-                    const int16_t* blk = Block(c, row, col);
-                    if (AcZero(blk)) IdctDcOnly(blk[0], m_quant[c].q[0], out + col * 8, m_out.Stride(c));
-                    else Idct(blk, m_quant[c].q, out + col * 8, m_out.Stride(c));
+                    alignas(16) int16_t dq[64];
+                    Dequantize(Block(c, row, col), m_quant[c].q, dq);
+                    Idct(dq, BlockShape(dq), out + col * 8, m_out.Stride(c));
                 }
             }
         }

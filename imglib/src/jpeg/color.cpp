@@ -84,21 +84,23 @@ inline __m128i Pair(int a, int b) {
     return _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(b) << 16 | (static_cast<uint32_t>(a) & 0xFFFF)));
 }
 
-// (a * ka + b * kb) >> 16 on eight 16-bit lanes, through 32 bits.
-inline __m128i MulPairHigh(__m128i a, __m128i b, __m128i k) {
-    __m128i lo = _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), k), 16);
-    __m128i hi = _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(a, b), k), 16);
-    return _mm_packs_epi32(lo, hi);
+// round(x * k / 65536) for |x| <= 128, |k| < 32768 in one 16-bit multiply:
+// the high half of (4x * k) is floor(4v) for v = x * k / 65536, and
+// floor((floor(4v) + 2) / 4) = floor(v + 1/2).
+inline __m128i MulRound(__m128i x, int k) {
+    return _mm_srai_epi16(_mm_add_epi16(_mm_mulhi_epi16(_mm_slli_epi16(x, 2), _mm_set1_epi16(int16_t(k))),
+                                        _mm_set1_epi16(2)),
+                          2);
 }
 
 // Eight pixels: y, cb', cr' as 16-bit lanes -> r, g, b (16-bit, unclamped).
 // The factors above 1 split off their whole part so the rest fits the
 // 16-bit multipliers; the sums are the same integers as the tables'.
 inline void Ycc8(__m128i y, __m128i cb, __m128i cr, __m128i* r, __m128i* g, __m128i* b) {
-    const __m128i two = _mm_set1_epi16(2);
     // 91881 = 65536 + 26345; 116130 = 131072 - 14942; -46802 = -65536 + 18734.
-    *r = _mm_add_epi16(_mm_add_epi16(y, cr), MulPairHigh(cr, two, Pair(kCrR - 65536, kHalf / 2)));
-    *b = _mm_add_epi16(_mm_add_epi16(y, _mm_add_epi16(cb, cb)), MulPairHigh(cb, two, Pair(kCbB - 131072, kHalf / 2)));
+    *r = _mm_add_epi16(_mm_add_epi16(y, cr), MulRound(cr, kCrR - 65536));
+    *b = _mm_add_epi16(_mm_add_epi16(y, _mm_add_epi16(cb, cb)), MulRound(cb, kCbB - 131072));
+    // Green has two products under one rounding: 32-bit sums.
     __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(cb, cr), Pair(-kCbG, 65536 - kCrG));
     __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(cb, cr), Pair(-kCbG, 65536 - kCrG));
     const __m128i half = _mm_set1_epi32(kHalf);

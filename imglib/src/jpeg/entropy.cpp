@@ -1,5 +1,6 @@
 #include "jpeg/entropy.h"
 
+#include "jpeg/idct.h"
 #include "jpeg/markers.h"
 
 namespace imglib::jpeg {
@@ -24,25 +25,33 @@ void RefineNonZero(BitReader& br, int16_t& c, int p1) {
 
 }  // namespace
 
-int DecodeSequential(BitReader& br, const HuffTable& dc, const HuffTable& ac, int* pred, int16_t* block) {
-    *pred = AddDc(*pred, DecodeDcDiff(br, dc));
-    block[0] = static_cast<int16_t>(*pred);
+int DecodeSequential(BitReader& br, const HuffTable& dc, const HuffTable& ac, const int16_t* quant, int* pred,
+                     int16_t* block) {
+    BitReader::Cache c = br.Take();
+    br.Fill(c);
+    int s = br.Decode(c, dc);
+    if (s > 16) s = 16;  // see DecodeDcDiff
+    *pred = AddDc(*pred, Extend(c.Bits(s), s));
+    block[0] = DequantizeOne(*pred, quant[0]);
     int k = 1;
     while (k < 64) {
-        br.Fill();
-        int32_t fast = ac.fastAc[br.Peek(kFastBits)];
+        br.Fill(c);
+        int32_t fast = ac.fastAc[c.Peek(kFastBits)];
         if (fast) {
-            br.Skip(fast & 15);
+            c.Skip(fast & 15);
             k += (fast >> 4) & 15;
-            block[kNaturalOrder[k]] = static_cast<int16_t>(fast >> 8);
+            int at = kNaturalOrder[k];
+            block[at] = DequantizeOne(fast >> 8, quant[at]);
             ++k;
             continue;
         }
-        int rs = br.Decode(ac);
-        int r = rs >> 4, s = rs & 15;
+        int rs = br.Decode(c, ac);
+        int r = rs >> 4;
+        s = rs & 15;
         if (s) {
             k += r;
-            block[kNaturalOrder[k]] = static_cast<int16_t>(Extend(br.Bits(s), s));
+            int at = kNaturalOrder[k];
+            block[at] = DequantizeOne(Extend(c.Bits(s), s), quant[at]);
             ++k;
         } else if (r == 15) {
             k += 16;
@@ -50,6 +59,7 @@ int DecodeSequential(BitReader& br, const HuffTable& dc, const HuffTable& ac, in
             break;
         }
     }
+    br.Put(c);
     return k > 64 ? 64 : k;
 }
 

@@ -9,9 +9,11 @@
 
 namespace imglib::jpeg {
 
-// A sequential block into a zeroed `block`. Returns one past the zig-zag
-// index of the last coefficient decoded (1 when only DC).
-int DecodeSequential(BitReader& br, const HuffTable& dc, const HuffTable& ac, int* pred, int16_t* block);
+// A sequential block into a zeroed `block`, each coefficient multiplied by
+// its `quant` entry (see DequantizeOne). Returns one past the zig-zag index
+// of the last coefficient decoded (1 when only DC).
+int DecodeSequential(BitReader& br, const HuffTable& dc, const HuffTable& ac, const int16_t* quant, int* pred,
+                     int16_t* block);
 
 // DC first scan: the predicted DC, scaled by 2^al.
 void DecodeDcFirst(BitReader& br, const HuffTable& dc, int al, int* pred, int16_t* block);

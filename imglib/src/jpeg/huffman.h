@@ -10,7 +10,7 @@
 namespace imglib::jpeg {
 
 // Codes of up to kFastBits bits are decoded with one table look-up.
-constexpr int kFastBits = 9;
+constexpr int kFastBits = 10;
 
 struct HuffTable {
     bool defined = false;
@@ -79,6 +79,47 @@ public:
             return static_cast<int>(e & 0xFF);
         }
         return DecodeSlow(t);
+    }
+
+    // Hot loops keep the buffer in locals the compiler can hold in
+    // registers: Take it, work on it, Put it back before any other call.
+    struct Cache {
+        uint64_t buf;
+        int bits;
+        uint32_t Peek(int n) const { return static_cast<uint32_t>(buf >> (64 - n)); }
+        void Skip(int n) {
+            buf <<= n;
+            bits -= n;
+        }
+        uint32_t Bits(int n) {
+            if (n == 0) return 0;
+            uint32_t v = Peek(n);
+            Skip(n);
+            return v;
+        }
+    };
+    Cache Take() const { return Cache{m_buf, m_bits}; }
+    void Put(const Cache& c) {
+        m_buf = c.buf;
+        m_bits = c.bits;
+    }
+    void Fill(Cache& c) {
+        if (c.bits < 32) {
+            Put(c);
+            Refill();
+            c = Take();
+        }
+    }
+    int Decode(Cache& c, const HuffTable& t) {
+        uint32_t e = t.fast[c.Peek(kFastBits)];
+        if (e) {
+            c.Skip(static_cast<int>(e >> 8));
+            return static_cast<int>(e & 0xFF);
+        }
+        Put(c);
+        int sym = DecodeSlow(t);
+        c = Take();
+        return sym;
     }
 
     // Zero bits were consumed beyond the segment's real data.

@@ -57,9 +57,23 @@ void Transform1D(const int* x, int stride, int32_t* out, int bias) {
 
 }  // namespace
 
-void IdctScalar(const int16_t* coef, const int16_t* quant, uint8_t* out, size_t stride) {
+void DequantizeScalar(const int16_t* coef, const int16_t* quant, int16_t* out) {
+    for (int i = 0; i < 64; ++i) out[i] = DequantizeOne(coef[i], quant[i]);
+}
+
+int BlockShape(const int16_t* in) {
+    int outer = 0, inner = 0;
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            if (r >= 4 || c >= 4) outer |= in[r * 8 + c];
+            else if (r | c) inner |= in[r * 8 + c];
+        }
+    return outer ? 64 : inner ? 10 : 1;
+}
+
+void IdctScalar(const int16_t* coef, uint8_t* out, size_t stride) {
     int in[64], ws[64];
-    for (int i = 0; i < 64; ++i) in[i] = ClampCoef(coef[i] * quant[i]);
+    for (int i = 0; i < 64; ++i) in[i] = coef[i];
     // Columns: keep two fraction bits (shift by 13 - 2).
     for (int c = 0; c < 8; ++c) {
         int32_t sums[8];
@@ -76,8 +90,8 @@ void IdctScalar(const int16_t* coef, const int16_t* quant, uint8_t* out, size_t 
     }
 }
 
-void IdctDcOnly(int dc, int q, uint8_t* out, size_t stride) {
-    int w = ClampCoef(ClampCoef(dc * q) * 4);
+void IdctDcOnly(int dc, uint8_t* out, size_t stride) {
+    int w = ClampCoef(dc * 4);
     uint8_t v = ClampSample((w + 16) >> 5);
     for (int r = 0; r < 8; ++r) std::memset(out + r * stride, v, 8);
 }
@@ -149,23 +163,40 @@ inline void Transpose8x8(__m128i r[8]) {
     r[7] = _mm_unpackhi_epi64(b3, b7);
 }
 
-}  // namespace
+// The sparse form of Transform1DSse2: inputs 4..7 are zero.
+template <int kShift>
+inline void Transform1DSparseSse2(const __m128i x[8], __m128i outLo[8], __m128i outHi[8]) {
+    const __m128i bias = _mm_set1_epi32(1 << (kShift - 1));
+    __m128i p02lo = _mm_unpacklo_epi16(x[0], x[2]), p02hi = _mm_unpackhi_epi16(x[0], x[2]);
+    __m128i p13lo = _mm_unpacklo_epi16(x[1], x[3]), p13hi = _mm_unpackhi_epi16(x[1], x[3]);
+    // Even sums t10, t11, t12, t13 = in0 * 2^13 +- in2 * (e3 or e2).
+    const __m128i ke[4] = {Pair(kScale, kEven2a), Pair(kScale, kFix0541), Pair(kScale, -kFix0541),
+                           Pair(kScale, -kEven2a)};
+    for (int i = 0; i < 4; ++i) {
+        const __m128i ko = Pair(kOdd[3 - i][0], kOdd[3 - i][1]);
+        __m128i elo = _mm_add_epi32(_mm_madd_epi16(p02lo, ke[i]), bias);
+        __m128i ehi = _mm_add_epi32(_mm_madd_epi16(p02hi, ke[i]), bias);
+        __m128i olo = _mm_madd_epi16(p13lo, ko), ohi = _mm_madd_epi16(p13hi, ko);
+        outLo[i] = _mm_srai_epi32(_mm_add_epi32(elo, olo), kShift);
+        outHi[i] = _mm_srai_epi32(_mm_add_epi32(ehi, ohi), kShift);
+        outLo[7 - i] = _mm_srai_epi32(_mm_sub_epi32(elo, olo), kShift);
+        outHi[7 - i] = _mm_srai_epi32(_mm_sub_epi32(ehi, ohi), kShift);
+    }
+}
 
-void IdctSse2(const int16_t* coef, const int16_t* quant, uint8_t* out, size_t stride) {
+template <bool kSparse>
+inline void IdctSse2Impl(const int16_t* coef, uint8_t* out, size_t stride) {
     const __m128i lim = _mm_set1_epi16(kCoefLimit), nlim = _mm_set1_epi16(-kCoefLimit);
     __m128i x[8];
-    for (int r = 0; r < 8; ++r) {
-        __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r));
-        __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + 8 * r));
-        __m128i lo = _mm_mullo_epi16(c, q), hi = _mm_mulhi_epi16(c, q);
-        __m128i p = _mm_packs_epi32(_mm_unpacklo_epi16(lo, hi), _mm_unpackhi_epi16(lo, hi));
-        x[r] = _mm_max_epi16(_mm_min_epi16(p, lim), nlim);
-    }
+    for (int r = 0; r < 8; ++r) x[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r));
     __m128i lo[8], hi[8];
-    Transform1DSse2<11>(x, lo, hi);
+    if (kSparse) Transform1DSparseSse2<11>(x, lo, hi);
+    else Transform1DSse2<11>(x, lo, hi);
     for (int r = 0; r < 8; ++r) x[r] = _mm_max_epi16(_mm_min_epi16(_mm_packs_epi32(lo[r], hi[r]), lim), nlim);
     Transpose8x8(x);
-    Transform1DSse2<18>(x, lo, hi);
+    // Columns 4..7 of the input were zero, so after the transpose inputs 4..7 are.
+    if (kSparse) Transform1DSparseSse2<18>(x, lo, hi);
+    else Transform1DSse2<18>(x, lo, hi);
     // x[c] lane r is now output (row r, column c): pack, then transpose.
     for (int c = 0; c < 8; ++c) x[c] = _mm_packs_epi32(lo[c], hi[c]);
     Transpose8x8(x);
@@ -176,6 +207,22 @@ void IdctSse2(const int16_t* coef, const int16_t* quant, uint8_t* out, size_t st
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out + (r + 1) * stride), _mm_srli_si128(b, 8));
     }
 }
+
+}  // namespace
+
+void IdctSse2(const int16_t* in, uint8_t* out, size_t stride) { IdctSse2Impl<false>(in, out, stride); }
+
+void DequantizeSse2(const int16_t* coef, const int16_t* quant, int16_t* out) {
+    const __m128i lim = _mm_set1_epi16(kCoefLimit), nlim = _mm_set1_epi16(-kCoefLimit);
+    for (int r = 0; r < 8; ++r) {
+        __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coef + 8 * r));
+        __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + 8 * r));
+        __m128i lo = _mm_mullo_epi16(c, q), hi = _mm_mulhi_epi16(c, q);
+        __m128i p = _mm_packs_epi32(_mm_unpacklo_epi16(lo, hi), _mm_unpackhi_epi16(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8 * r), _mm_max_epi16(_mm_min_epi16(p, lim), nlim));
+    }
+}
+void IdctSse2Sparse(const int16_t* in, uint8_t* out, size_t stride) { IdctSse2Impl<true>(in, out, stride); }
 #endif
 
 }  // namespace imglib::jpeg
