@@ -21,12 +21,18 @@ namespace {
 
 using namespace jpeg;
 
+const int16_t kZeroRow[8] = {};
+
 // A file has no use for more scans than this (a progressive colour file
 // typically has ten); each scan may cost a pass over the whole image.
 constexpr int kMaxScans = 256;
 constexpr int kMaxSegments = 1 << 20;
 // T.81 B.2.3: at most ten blocks in an interleaved MCU.
 constexpr int kMaxMcuBlocks = 10;
+
+void ZeroBlock(int16_t* b) {
+    for (int i = 0; i < 64; i += 8) std::memcpy(b + i, kZeroRow, sizeof kZeroRow);
+}
 
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
@@ -198,7 +204,8 @@ void JpegDecoder::GreyBlock(int c, int row, int col) {
 ScanEnd JpegDecoder::DecodeDirect(const ScanHeader& scan, size_t pos) {
     BitReader br(m_data, m_size, pos);
     int pred[kMaxComponents] = {};
-    alignas(16) int16_t blocks[kMaxMcuBlocks][64];
+    // Zero between MCUs: after use only what was written is cleared.
+    alignas(16) int16_t blocks[kMaxMcuBlocks][64] = {};
     int ends[kMaxMcuBlocks];
     const HuffTable* dc[kMaxComponents];
     const HuffTable* ac[kMaxComponents];
@@ -211,12 +218,12 @@ ScanEnd JpegDecoder::DecodeDirect(const ScanHeader& scan, size_t pos) {
         if (live) {
             for (int i = 0; i < scan.count; ++i) {
                 const Component& comp = m_frame.comp[scan.comp[i]];
-                for (int b = 0; b < comp.h * comp.v; ++b, ++n) {
-                    std::memset(blocks[n], 0, sizeof blocks[n]);
+                for (int b = 0; b < comp.h * comp.v; ++b, ++n)
                     ends[n] = DecodeSequential(br, *dc[i], *ac[i], m_quant[scan.comp[i]].q, &pred[i], blocks[n]);
-                }
             }
             live = !br.Overrun();
+            if (!live)
+                for (int b = 0; b < n; ++b) ZeroBlock(blocks[b]);
         }
         n = 0;
         for (int i = 0; i < scan.count; ++i) {
@@ -229,9 +236,10 @@ ScanEnd JpegDecoder::DecodeDirect(const ScanHeader& scan, size_t pos) {
                         GreyBlock(c, row, col);
                         continue;
                     }
-                    if (row >= comp.blocksH || col >= comp.blocksW) continue;  // padding only
-                    uint8_t* out = m_out.Plane(c, row * 8) + col * 8;
-                    Idct(blocks[n], ends[n], out, m_out.Stride(c));
+                    if (row < comp.blocksH && col < comp.blocksW)  // else padding only
+                        Idct(blocks[n], ends[n], m_out.Plane(c, row * 8) + col * 8, m_out.Stride(c));
+                    if (ends[n] <= 1) blocks[n][0] = 0;
+                    else ZeroBlock(blocks[n]);
                 }
             }
         }

@@ -109,29 +109,26 @@ inline void Ycc8(__m128i y, __m128i cb, __m128i cr, __m128i* r, __m128i* g, __m1
     *g = _mm_add_epi16(_mm_sub_epi16(y, cr), _mm_packs_epi32(lo, hi));
 }
 
-// Four BGR0 pixels (one per 32-bit lane) -> 12 bytes in the low end.
-inline __m128i Pack3(__m128i v) {
+// Four BGR0 pixels (one per 32-bit lane) -> 12 bytes at out, plus two
+// bytes of junk after them that the next pixels overwrite.
+inline void Store4(__m128i v, uint8_t* out) {
     const __m128i keep0 = _mm_set_epi32(0, 0xFFFFFF, 0, 0xFFFFFF);
     const __m128i keep1 = _mm_set_epi32(0xFFFF, static_cast<int>(0xFF000000u), 0xFFFF, static_cast<int>(0xFF000000u));
     __m128i t = _mm_or_si128(_mm_and_si128(v, keep0), _mm_and_si128(_mm_srli_epi64(v, 8), keep1));
-    return _mm_or_si128(_mm_move_epi64(t), _mm_slli_si128(_mm_srli_si128(t, 8), 6));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), t);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(t, t));
 }
 
-// Sixteen pixels of blue, green, red bytes -> 48 bytes of BGR.
+// Sixteen pixels of blue, green, red bytes -> 48 bytes of BGR (and two
+// bytes beyond, see Store4).
 inline void StoreBgr16(__m128i b, __m128i g, __m128i r, uint8_t* out) {
     const __m128i zero = _mm_setzero_si128();
     __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
     __m128i r0Lo = _mm_unpacklo_epi8(r, zero), r0Hi = _mm_unpackhi_epi8(r, zero);
-    __m128i p0 = Pack3(_mm_unpacklo_epi16(bgLo, r0Lo));
-    __m128i p1 = Pack3(_mm_unpackhi_epi16(bgLo, r0Lo));
-    __m128i p2 = Pack3(_mm_unpacklo_epi16(bgHi, r0Hi));
-    __m128i p3 = Pack3(_mm_unpackhi_epi16(bgHi, r0Hi));
-    __m128i o0 = _mm_or_si128(p0, _mm_slli_si128(p1, 12));
-    __m128i o1 = _mm_or_si128(_mm_srli_si128(p1, 4), _mm_slli_si128(p2, 8));
-    __m128i o2 = _mm_or_si128(_mm_srli_si128(p2, 8), _mm_slli_si128(p3, 4));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), o0);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), o1);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), o2);
+    Store4(_mm_unpacklo_epi16(bgLo, r0Lo), out);
+    Store4(_mm_unpackhi_epi16(bgLo, r0Lo), out + 12);
+    Store4(_mm_unpacklo_epi16(bgHi, r0Hi), out + 24);
+    Store4(_mm_unpackhi_epi16(bgHi, r0Hi), out + 36);
 }
 
 }  // namespace
@@ -139,7 +136,7 @@ inline void StoreBgr16(__m128i b, __m128i g, __m128i r, uint8_t* out) {
 void YccToBgrSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int n, uint8_t* bgr) {
     const __m128i zero = _mm_setzero_si128(), center = _mm_set1_epi16(128);
     int i = 0;
-    for (; i + 16 <= n; i += 16) {
+    for (; i + 16 < n; i += 16) {  // not the last 16: the stores run two bytes over
         __m128i yv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + i));
         __m128i bv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + i));
         __m128i rv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + i));
