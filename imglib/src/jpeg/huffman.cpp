@@ -65,8 +65,11 @@ void BitReader::Refill() {
     if (!m_stopped) {
         // Fast path: eight bytes without a 0xFF go in as they are.
         while (m_bits <= 56 && m_pos + 8 <= m_size) {
-            uint64_t w = 0;
-            for (int i = 0; i < 8; ++i) w = w << 8 | m_data[m_pos + i];
+            uint64_t w;
+            std::memcpy(&w, m_data + m_pos, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            w = __builtin_bswap64(w);  // first byte on top
+#endif
             uint64_t x = ~w;  // 0xFF bytes become zero bytes
             if ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) break;
             int n = (63 - m_bits) >> 3;
