@@ -37,5 +37,8 @@ function(lumora_wine_test name)
       COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/run-in-wine.sh $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT 300
       ENVIRONMENT "LUMORA_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  else()
+    # Nothing runs it here: build it only on request (keeps make test short).
+    set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL TRUE)
   endif()
 endfunction()
