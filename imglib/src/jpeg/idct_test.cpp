@@ -39,7 +39,9 @@ TEST(JpegIdct, Sse2MatchesScalar) {
         DequantizeScalar(coef, q, in);
         DequantizeSse2(coef, q, in2);
         for (int i = 0; i < 64; ++i) ASSERT_EQ(in[i], in2[i]) << "dequantised " << i;
-        if (sparse) ASSERT_LE(BlockShape(in), 10);
+        if (sparse) {
+            ASSERT_LE(BlockShape(in), 10);
+        }
         uint8_t a[8 * 9], b[8 * 9];
         IdctScalar(in, a, 9);
         if (sparse) IdctSse2Sparse(in, b, 9);

@@ -19,14 +19,14 @@ void UpsampleH2V1Scalar(const uint8_t* in, int n, uint8_t* out) {
     }
 }
 
-void UpsampleH2V2Scalar(const uint8_t* near, const uint8_t* far, int n, uint8_t* out) {
+void UpsampleH2V2Scalar(const uint8_t* nearRow, const uint8_t* farRow, int n, uint8_t* out) {
     if (n <= 2) {
-        for (int i = 0; i < n; ++i) out[2 * i] = out[2 * i + 1] = near[i];
+        for (int i = 0; i < n; ++i) out[2 * i] = out[2 * i + 1] = nearRow[i];
         return;
     }
-    int prev = 3 * near[0] + far[0], cur = prev;
+    int prev = 3 * nearRow[0] + farRow[0], cur = prev;
     for (int i = 0; i < n; ++i) {
-        int next = i < n - 1 ? 3 * near[i + 1] + far[i + 1] : cur;
+        int next = i < n - 1 ? 3 * nearRow[i + 1] + farRow[i + 1] : cur;
         out[2 * i] = static_cast<uint8_t>((3 * cur + prev + 8) >> 4);
         out[2 * i + 1] = static_cast<uint8_t>((3 * cur + next + 7) >> 4);
         prev = cur;
@@ -34,9 +34,9 @@ void UpsampleH2V2Scalar(const uint8_t* near, const uint8_t* far, int n, uint8_t*
     }
 }
 
-void UpsampleH1V2Scalar(const uint8_t* near, const uint8_t* far, int n, bool lower, uint8_t* out) {
+void UpsampleH1V2Scalar(const uint8_t* nearRow, const uint8_t* farRow, int n, bool lower, uint8_t* out) {
     int bias = lower ? 2 : 1;
-    for (int i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((3 * near[i] + far[i] + bias) >> 2);
+    for (int i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((3 * nearRow[i] + farRow[i] + bias) >> 2);
 }
 
 void UpsampleReplicate(const uint8_t* in, const int* map, int width, uint8_t* out) {
@@ -81,9 +81,9 @@ void UpsampleH2V1Sse2(const uint8_t* in, int n, uint8_t* out) {
     }
 }
 
-void UpsampleH2V2Sse2(const uint8_t* near, const uint8_t* far, int n, uint8_t* out) {
-    if (n <= 2) return UpsampleH2V2Scalar(near, far, n, out);
-    // Column sums (3 near + far) in chunks, with one sum of context each side.
+void UpsampleH2V2Sse2(const uint8_t* nearRow, const uint8_t* farRow, int n, uint8_t* out) {
+    if (n <= 2) return UpsampleH2V2Scalar(nearRow, farRow, n, out);
+    // Column sums (3 nearRow + farRow) in chunks, with one sum of context each side.
     constexpr int kChunk = 256;
     int16_t sums[kChunk + 2 + 8];
     const __m128i eight = _mm_set1_epi16(8), seven = _mm_set1_epi16(7);
@@ -94,11 +94,11 @@ void UpsampleH2V2Sse2(const uint8_t* near, const uint8_t* far, int n, uint8_t* o
         int16_t* s = sums + 1;  // s[j - base] is the sum of column j
         int j = from;
         for (; j + 8 <= to + 1; j += 8) {
-            __m128i a = Load8(near + j), b = Load8(far + j);
+            __m128i a = Load8(nearRow + j), b = Load8(farRow + j);
             __m128i v = _mm_add_epi16(_mm_add_epi16(_mm_add_epi16(a, a), a), b);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(s + (j - base)), v);
         }
-        for (; j <= to; ++j) s[j - base] = static_cast<int16_t>(3 * near[j] + far[j]);
+        for (; j <= to; ++j) s[j - base] = static_cast<int16_t>(3 * nearRow[j] + farRow[j]);
         if (base == 0) sums[0] = sums[1];                         // left edge repeats
         if (base + count == n) sums[count + 1] = sums[count];     // right edge repeats
         int16_t* cur = sums + 1;
@@ -118,12 +118,12 @@ void UpsampleH2V2Sse2(const uint8_t* near, const uint8_t* far, int n, uint8_t* o
     }
 }
 
-void UpsampleH1V2Sse2(const uint8_t* near, const uint8_t* far, int n, bool lower, uint8_t* out) {
+void UpsampleH1V2Sse2(const uint8_t* nearRow, const uint8_t* farRow, int n, bool lower, uint8_t* out) {
     const __m128i bias = _mm_set1_epi16(lower ? 2 : 1), zero = _mm_setzero_si128();
     int i = 0;
     for (; i + 16 <= n; i += 16) {
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(near + i));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(far + i));
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(nearRow + i));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(farRow + i));
         __m128i r[2];
         for (int h = 0; h < 2; ++h) {
             __m128i x = h ? _mm_unpackhi_epi8(a, zero) : _mm_unpacklo_epi8(a, zero);
@@ -133,7 +133,7 @@ void UpsampleH1V2Sse2(const uint8_t* near, const uint8_t* far, int n, bool lower
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(r[0], r[1]));
     }
-    UpsampleH1V2Scalar(near + i, far + i, n - i, lower, out + i);
+    UpsampleH1V2Scalar(nearRow + i, farRow + i, n - i, lower, out + i);
 }
 #endif
 

@@ -20,10 +20,10 @@ TEST(JpegUpsample, TriangularWeightsAndEdges) {
     EXPECT_EQ(out[0], 10);
     EXPECT_EQ(out[1], 10);
     EXPECT_EQ(out[3], 250);
-    const uint8_t near[3] = {100, 100, 100}, far[3] = {0, 0, 0};
-    UpsampleH1V2Scalar(near, far, 3, false, out);
+    const uint8_t nearRow[3] = {100, 100, 100}, farRow[3] = {0, 0, 0};
+    UpsampleH1V2Scalar(nearRow, farRow, 3, false, out);
     EXPECT_EQ(out[0], 75);  // (300 + 0 + 1) / 4
-    UpsampleH2V2Scalar(near, far, 3, out);
+    UpsampleH2V2Scalar(nearRow, farRow, 3, out);
     EXPECT_EQ(out[0], 75);  // (4 * 300 + 8) / 16
     EXPECT_EQ(out[5], 75);  // (4 * 300 + 7) / 16
 }
