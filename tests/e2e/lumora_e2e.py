@@ -139,14 +139,24 @@ def list_windows():
     return wine(tool("win_info.exe"), "--list").stdout
 
 
+def _windows():
+    for line in list_windows().splitlines():
+        m = re.search(r'pid=(\d+) visible=(\d) rect=(\S+) class="(.*)" title="(.*)"$', line)
+        if m:
+            yield int(m.group(1)), m.group(2) == "1", m.group(4), m.group(5)
+
+
 def visible_windows(title):
     """Classes of the visible top-level windows with exactly this title."""
-    found = []
-    for line in list_windows().splitlines():
-        m = re.search(r'visible=(\d) .* class="(.*)" title="(.*)"$', line)
-        if m and m.group(1) == "1" and m.group(3) == title:
-            found.append(m.group(2))
-    return found
+    return [cls for _, visible, cls, t in _windows() if visible and t == title]
+
+
+def visible_windows_of(title="Lumora"):
+    """(class, title) of every visible top-level window of the process that
+    owns the window of that title."""
+    windows = list(_windows())
+    pids = {pid for pid, _, _, t in windows if t == title}
+    return sorted((cls, t) for pid, visible, cls, t in windows if visible and pid in pids)
 
 
 def wait_for(what, probe, timeout=30, interval=0.2):
@@ -183,6 +193,20 @@ def wait_window(title="Lumora", visible=True, timeout=30):
 def post(*args, title="Lumora"):
     result = wine(tool("post_command.exe"), "--title", title, *args, check_status=False)
     check(result.returncode == 0, f"post_command {args}: {result.returncode} {result.stderr}")
+
+
+def press(*keys, title="Lumora"):
+    """Types keys (xdotool names: F6, ctrl+u, Escape) into the visible X
+    window of that title, as the user would; the accelerators see them."""
+    ids = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                         capture_output=True, text=True).stdout.split()
+    check(ids, f"no visible X window named {title!r}")
+    # No window manager: give the window the input focus directly.
+    subprocess.run(["xdotool", "windowfocus", "--sync", ids[0]], capture_output=True, timeout=10)
+    for key in keys:
+        result = subprocess.run(["xdotool", "key", "--clearmodifiers", key], capture_output=True,
+                                text=True, timeout=10)
+        check(result.returncode == 0, f"xdotool key {key}: {result.stderr}")
 
 
 def x_window_geometry(title="Lumora"):

@@ -5,8 +5,8 @@ saves, the aspect-lock menu item and Esc. Run through run-e2e.sh:
 """
 
 from lumora_e2e import (INSTALL_EXE, SCREEN, Viewer, check, check_eq, install_viewer, log,
-                        main, post, reg_dump, reg_seed, tool, wait_for, wait_window, win_info,
-                        wine, x_window_geometry)
+                        main, post, press, reg_dump, reg_seed, tool, visible_windows_of, wait_for,
+                        wait_window, win_info, wine, x_window_geometry)
 
 CENTRED = ((SCREEN[0] - 300) // 2, (SCREEN[1] - 300) // 2, 300, 300)  # (362, 234)
 
@@ -131,6 +131,34 @@ def esc_minimise_close():
     check_eq(saved_placement(reg_dump()), placed, "saved placement after Esc")
 
 
+def keyboard():
+    """The accelerators, typed: F2 before any file was picked does nothing,
+    F6 and Ctrl+U flip the aspect lock, Esc minimises."""
+    install_viewer()
+    viewer = Viewer.start()
+    before = wait_window()
+    press("F2")
+    press("ctrl+f")
+    after = wait_window()
+    check_eq((after.visible, after.iconic, after.rect), (True, False, before.rect),
+             "main window after F2 and Ctrl+F")
+    check_eq(visible_windows_of("Lumora"), [(before.cls, "Lumora")], "no other window shows")
+
+    press("F6")
+    wait_for("F6 to lock the aspect ratio", lambda: not unlock_checked(), timeout=10)
+    press("ctrl+u")
+    wait_for("Ctrl+U to unlock it", unlock_checked, timeout=10)
+    press("F6")
+    wait_for("F6 to lock it again", lambda: not unlock_checked(), timeout=10)
+
+    press("Escape")
+    wait_for("Esc to minimise", lambda: win_info().iconic, timeout=10)
+    viewer.close()
+    keys = reg_dump()
+    check_eq(keys["Image Window"].get("aspect lock"), 1, "aspect lock saved")
+    check_eq(saved_placement(keys), CENTRED, "placement saved after Esc")
+
+
 if __name__ == "__main__":
     main({f.__name__: f for f in (first_start, stored_placement, restart_restores,
-                                  aspect_menu, esc_minimise_close)})
+                                  aspect_menu, esc_minimise_close, keyboard)})
