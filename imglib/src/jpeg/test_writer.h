@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "test_support.h"
+
 namespace imglib::jpeg::test {
 
 class BitWriter {
@@ -41,27 +43,17 @@ struct GreyJpeg {
     int orientation = 0;           // 0: no EXIF
     bool bigEndianExif = false;
 
-    static void Put16(std::vector<uint8_t>& v, unsigned x) {
-        v.push_back(uint8_t(x >> 8));
-        v.push_back(uint8_t(x));
-    }
     static void Segment(std::vector<uint8_t>& v, uint8_t marker, const std::vector<uint8_t>& body) {
         v.push_back(0xFF);
         v.push_back(marker);
-        Put16(v, unsigned(body.size() + 2));
+        imglib::test::Put16BE(v, unsigned(body.size() + 2));
         v.insert(v.end(), body.begin(), body.end());
     }
 
     std::vector<uint8_t> Exif() const {
         std::vector<uint8_t> b = {'E', 'x', 'i', 'f', 0, 0};
-        auto p16 = [&](unsigned x) {
-            if (bigEndianExif) Put16(b, x);
-            else b.push_back(uint8_t(x)), b.push_back(uint8_t(x >> 8));
-        };
-        auto p32 = [&](uint32_t x) {
-            if (bigEndianExif) p16(x >> 16), p16(x & 0xFFFF);
-            else p16(x & 0xFFFF), p16(x >> 16);
-        };
+        auto p16 = [&](unsigned x) { bigEndianExif ? imglib::test::Put16BE(b, x) : imglib::test::Put16(b, x); };
+        auto p32 = [&](uint32_t x) { bigEndianExif ? imglib::test::Put32BE(b, x) : imglib::test::Put32(b, x); };
         b.push_back(bigEndianExif ? 'M' : 'I');
         b.push_back(bigEndianExif ? 'M' : 'I');
         p16(42);
