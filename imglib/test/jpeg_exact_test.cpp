@@ -182,21 +182,27 @@ TEST(JpegExact, CjpegFilesMatchDjpeg) {
     }
 }
 
-// Successive approximation and EOB runs split by restart intervals, from a
-// scan script of our own: DC in two steps, AC in bands refined bit by bit.
-TEST(JpegExact, ScanScriptWithRefinementMatchesDjpeg) {
+// Scan scripts of our own: successive approximation (DC in two steps, AC
+// in bands refined bit by bit) with EOB runs cut by restart intervals, and
+// a sequential file with one scan per component.
+TEST(JpegExact, ScanScriptsMatchDjpeg) {
     if (!HaveTools()) GTEST_SKIP() << "cjpeg/djpeg not installed";
     TempDir tmp;
     ASSERT_FALSE(tmp.Path().empty());
-    std::string scans = tmp.Path() + "/scans.txt";
-    std::ofstream(scans) << "0,1,2: 0-0, 0, 2;\n0,1,2: 0-0, 2, 1;\n0,1,2: 0-0, 1, 0;\n"
-                            "0: 1-5, 0, 2;\n0: 6-63, 0, 2;\n1: 1-63, 0, 1;\n2: 1-63, 0, 1;\n"
-                            "0: 1-63, 2, 1;\n0: 1-63, 1, 0;\n1: 1-63, 1, 0;\n2: 1-63, 1, 0;\n";
-    for (const char* restart : {"", "-restart 2B", "-restart 1"}) {
-        SCOPED_TRACE(restart);
+    const std::string refine =
+        "0,1,2: 0-0, 0, 2;\n0,1,2: 0-0, 2, 1;\n0,1,2: 0-0, 1, 0;\n"
+        "0: 1-5, 0, 2;\n0: 6-63, 0, 2;\n1: 1-63, 0, 1;\n2: 1-63, 0, 1;\n"
+        "0: 1-63, 2, 1;\n0: 1-63, 1, 0;\n1: 1-63, 1, 0;\n2: 1-63, 1, 0;\n";
+    const std::string perComponent = "0;\n1;\n2;\n";
+    const std::pair<const std::string*, const char*> runs[] = {
+        {&refine, ""}, {&refine, "-restart 2B"}, {&refine, "-restart 1"}, {&perComponent, ""}, {&perComponent, "-restart 3B"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(*run.first + run.second);
+        std::string scans = tmp.Path() + "/scans.txt";
+        std::ofstream(scans) << *run.first;
         std::string src = tmp.Path() + "/in.ppm", jpg = tmp.Path() + "/t.jpg", ref = tmp.Path() + "/ref.pnm";
         WriteSyntheticPpm(src, 75, 50);
-        ASSERT_EQ(std::system(("cjpeg -quality 95 -sample 2x2 -scans '" + scans + "' " + restart + " '" + src +
+        ASSERT_EQ(std::system(("cjpeg -quality 95 -sample 2x2 -scans '" + scans + "' " + run.second + " '" + src +
                                "' > '" + jpg + "'").c_str()),
                   0);
         ASSERT_EQ(std::system(("djpeg -pnm '" + jpg + "' > '" + ref + "'").c_str()), 0);
