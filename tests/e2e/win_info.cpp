@@ -38,7 +38,9 @@ bool PrintMenu(HWND hwnd, bool initMenu) {
     strcpy(slash ? slash + 1 : dll, "win_info_hook.dll");
     HMODULE module = LoadLibraryA(dll);
     if (!module) return false;
-    HOOKPROC proc = reinterpret_cast<HOOKPROC>(GetProcAddress(module, "WinInfoHook"));
+    // Through void*: GetProcAddress's FARPROC has no parameters.
+    HOOKPROC proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(module, "WinInfoHook")));
     DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
     HHOOK hook = proc ? SetWindowsHookExA(WH_CALLWNDPROC, proc, module, thread) : nullptr;
     bool ok = false;
