@@ -68,7 +68,7 @@ private:
     int m_count = 0;
     Rgb m_colors[256];
     int32_t m_r[256], m_g[256], m_b[256];
-    int16_t m_r16[256], m_g16[256], m_b16[256];
+    int16_t m_r16[256] = {}, m_g16[256] = {}, m_b16[256] = {};
     std::vector<uint32_t> m_cache;      // colour << 8 | index
     std::vector<uint32_t> m_cellStart;  // 32768 offsets into m_pool
     // Per built cell: the candidate count, then per candidate its squared

@@ -97,7 +97,7 @@ private:
 }  // namespace
 
 std::vector<Rgb> RefinePalette(const std::vector<ColorPoint>& points, std::vector<PaletteColor> centres, int colors,
-                               int passes, NearestColor* finder) {
+                               int passes, NearestColor* finder, const std::vector<uint8_t>& guess) {
     colors = std::clamp(colors, 1, 256);
     if (points.size() <= static_cast<size_t>(colors)) {
         centres.clear();
@@ -115,6 +115,11 @@ std::vector<Rgb> RefinePalette(const std::vector<ColorPoint>& points, std::vecto
     std::vector<double> sum(4 * centres.size());
     std::vector<uint8_t> assigned(points.size());
     bool haveAssignment = false;
+    if (guess.size() == points.size()) {
+        // Any valid index will do: the search is exact from every start.
+        for (size_t i = 0; i < points.size(); ++i) assigned[i] = guess[i] < palette.size() ? guess[i] : 0;
+        haveAssignment = true;
+    }
     for (int pass = 0; pass < passes; ++pass) {
         std::fill(sum.begin(), sum.end(), 0.0);
         auto add = [&](size_t i, int k) {

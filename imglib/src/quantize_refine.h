@@ -16,8 +16,10 @@ namespace imglib {
 // At most `colors` entries (1..256): `start` refined by up to `passes`
 // rounds, first topped up with the worst-served points when Wu found fewer
 // boxes than wanted. When the points are no more than `colors`, they are
-// the palette. `finder` is working space; it ends holding the result.
+// the palette. `guess`, if not empty, holds for each point an index into
+// `start` that is likely its nearest (Wu's box); it only speeds things up.
+// `finder` is working space; it ends holding the result.
 std::vector<Rgb> RefinePalette(const std::vector<ColorPoint>& points, std::vector<PaletteColor> start, int colors,
-                               int passes, NearestColor* finder);
+                               int passes, NearestColor* finder, const std::vector<uint8_t>& guess = {});
 
 }  // namespace imglib

@@ -103,8 +103,15 @@ TEST(WuPaletteTest, FindsSeparatedClusters) {
         for (int c = 0; c < 3; ++c) bgr.push_back(uint8_t(((k >> c) & 1) * 200 + 20 + rng() % 8));
     }
     auto points = PointsOf(bgr);
-    auto pal = WuPalette(points, 8);
+    std::vector<uint8_t> box;
+    auto pal = WuPalette(points, 8, &box);
     ASSERT_EQ(pal.size(), 8u);
+    ASSERT_EQ(box.size(), points.size());
+    for (size_t i = 0; i < points.size(); ++i) {  // each point lies in its own cluster's box
+        ASSERT_LT(box[i], 8);
+        const PaletteColor& c = pal[box[i]];
+        EXPECT_LT(std::abs(c.r - points[i].r) + std::abs(c.g - points[i].g) + std::abs(c.b - points[i].b), 12) << i;
+    }
     for (int k = 0; k < 8; ++k) {
         float want[3];  // b, g, r as generated
         for (int c = 0; c < 3; ++c) want[c] = ((k >> c) & 1) * 200 + 23.5f;

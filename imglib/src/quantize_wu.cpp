@@ -70,14 +70,17 @@ bool Cut(const Moments& m, Box* box, Box* other) {
     return true;
 }
 
+int CellOf(const ColorPoint& p) { return At(int(p.r) / 8 + 1, int(p.g) / 8 + 1, int(p.b) / 8 + 1); }
+
 }  // namespace
 
-std::vector<PaletteColor> WuPalette(const std::vector<ColorPoint>& points, int colors) {
+std::vector<PaletteColor> WuPalette(const std::vector<ColorPoint>& points, int colors, std::vector<uint8_t>* box) {
     std::vector<PaletteColor> out;
+    if (box) box->clear();
     if (points.empty() || colors < 1) return out;
     Moments m;
     for (const ColorPoint& p : points) {
-        int i = At(int(p.r) / 8 + 1, int(p.g) / 8 + 1, int(p.b) / 8 + 1);
+        int i = CellOf(p);
         double n = p.count;
         m.w[i] += n;
         m.r[i] += n * p.r;
@@ -122,10 +125,22 @@ std::vector<PaletteColor> WuPalette(const std::vector<ColorPoint>& points, int c
         error[next] = Error(BoxSums(m, boxes[next], true));
         error.push_back(Error(BoxSums(m, other, true)));
     }
+    // Cells of a box carry its index; the same table then answers for
+    // every point.
+    std::vector<uint8_t> cellBox(box ? m.w.size() : 0);
     for (const Box& x : boxes) {
         Sums s = BoxSums(m, x, false);
         if (s.w <= 0) continue;
+        if (box) {
+            for (int r = x.lo[0] + 1; r <= x.hi[0]; ++r)
+                for (int g = x.lo[1] + 1; g <= x.hi[1]; ++g)
+                    for (int b = x.lo[2] + 1; b <= x.hi[2]; ++b) cellBox[At(r, g, b)] = uint8_t(out.size());
+        }
         out.push_back({static_cast<float>(s.r / s.w), static_cast<float>(s.g / s.w), static_cast<float>(s.b / s.w)});
+    }
+    if (box) {
+        box->resize(points.size());
+        for (size_t i = 0; i < points.size(); ++i) (*box)[i] = cellBox[CellOf(points[i])];
     }
     return out;
 }

@@ -6,6 +6,7 @@
 // make each box's statistics a handful of table look-ups.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "quantize_histogram.h"
@@ -17,7 +18,10 @@ struct PaletteColor {
 };
 
 // Up to `colors` centroids of the boxes; fewer when the points fill fewer
-// cells than that. Empty points give an empty palette.
-std::vector<PaletteColor> WuPalette(const std::vector<ColorPoint>& points, int colors);
+// cells than that. Empty points give an empty palette. `box`, if given,
+// receives for each point the index of the box it fell in: a first guess
+// at its nearest entry.
+std::vector<PaletteColor> WuPalette(const std::vector<ColorPoint>& points, int colors,
+                                    std::vector<uint8_t>* box = nullptr);
 
 }  // namespace imglib

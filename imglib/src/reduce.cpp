@@ -69,7 +69,9 @@ PDIB Reduce(PDIB dib, int colors, bool dither) {
     }
 
     NearestColor finder;
-    std::vector<Rgb> palette = RefinePalette(points, WuPalette(points, colors), colors, kRefinePasses, &finder);
+    std::vector<uint8_t> box;
+    std::vector<PaletteColor> start = WuPalette(points, colors, &box);
+    std::vector<Rgb> palette = RefinePalette(points, std::move(start), colors, kRefinePasses, &finder, box);
     std::vector<ColorPoint>().swap(points);  // up to 4 MiB, not needed for the mapping
     int n = static_cast<int>(palette.size());
     if (out.Create(src.Width(), src.Height(), BitsFor(n), n) != Status::Ok) return nullptr;

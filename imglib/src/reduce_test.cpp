@@ -2,11 +2,14 @@
 // nearest mapping, dithering, odd input layouts and hostile headers.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <random>
 #include <set>
+#include <string>
 
 #include "dib.h"
 #include "dib_rgb.h"
@@ -328,6 +331,52 @@ TEST(ReduceDibTest, SmallImagesOfEveryLayout) {
             }
         }
     }
+}
+
+TEST(ReduceDibTest, EveryCorpusImageReducesToAValidDib) {
+    std::string dir = CorpusDir();
+    if (dir.empty()) GTEST_SKIP() << "corpus not present";
+    int reduced = 0;
+    std::vector<bool> seen(1 << 24);
+    for (const char* folder : {"bmp", "pcx", "tga", "tif", "ras", "pcd", "jpg"}) {
+        DIR* d = opendir((dir + "/" + folder).c_str());
+        if (!d) continue;
+        while (dirent* e = readdir(d)) {
+            if (e->d_name[0] == '.') continue;
+            std::string name = std::string(folder) + "/" + e->d_name;
+            DibPtr in = DecodeBytes(ReadFileBytes(dir + "/" + name), name.c_str());
+            if (!in) continue;  // the decoders' own tests judge that
+            SCOPED_TRACE(name);
+            RgbImage src;
+            ASSERT_TRUE(ToRgb(in.get(), &src));
+            std::fill(seen.begin(), seen.end(), false);
+            size_t distinct = 0;
+            for (size_t i = 0; i < src.rgb.size() && distinct <= 256; i += 3) {
+                auto bit = seen[src.rgb[i] << 16 | src.rgb[i + 1] << 8 | src.rgb[i + 2]];
+                distinct += !bit;
+                bit = true;
+            }
+            // Large photos take seconds under the sanitizers and add nothing
+            // that the synthetic photo above does not cover.
+            if (distinct > 256 && src.width * src.height > 120000) continue;
+            PDIB out = ReduceDIB(in.get(), 256, 1);
+            ASSERT_TRUE(out);
+            if (out == in.get()) {
+                EXPECT_GT(in->biClrUsed, 0u);  // only a DIB with a table comes back as it is
+                continue;
+            }
+            DibPtr owned(out);
+            RgbImage drawn = CheckReduced(out, src, 256);
+            if (distinct <= 256) {
+                EXPECT_EQ(MaxDifference(drawn, src), 0);
+            } else {
+                EXPECT_LT(MeanDifference(drawn, src), 12);
+            }
+            ++reduced;
+        }
+        closedir(d);
+    }
+    EXPECT_GT(reduced, 40);
 }
 
 TEST(ReduceDibTest, RejectsWhatItCannotRead) {
