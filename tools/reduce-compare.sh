@@ -7,8 +7,8 @@
 #   BUILD_TREE holds imglib/libimglib.a (default build/native: `make native`).
 #   IMAGEs are anything djpeg or ImageMagick reads; by default the corpus
 #   photos, and a 12-megapixel one made from the largest of them.
-# Times are CPU seconds of one core: ImageMagick runs with one thread, and
-# its figure has the time of reading and writing the same PPM subtracted.
+# Times are CPU milliseconds on one core: ImageMagick runs with one thread,
+# and its figure has the time of reading and writing the same PPM taken off.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
