@@ -137,27 +137,35 @@ Status DecodeSunRaster(Bytes in, Dib* out) {
     const size_t rowBytes = (static_cast<size_t>(h.width) * h.depth + 15) / 16 * 2;
     const uint8_t* data = map + h.mapLength;
     const uint8_t* end = in.data + in.size;
+    // Decoded rows of 1, 8 and 24 bits are already DIB rows, padding and
+    // all (the DIB's 4-byte padding holds Sun's 2-byte one), so runs expand
+    // straight into the DIB.
+    const bool direct = h.depth <= 24;
     std::vector<uint8_t> buffer(rowBytes);
     SunRleReader rle(data, end);
     // A short file keeps the rows decoded so far; the rest stays as zeros.
     for (int32_t y = 0; y < dib.Height(); ++y) {
-        const uint8_t* src = buffer.data();
+        uint8_t* dst = dib.Row(y);
         size_t got = rowBytes;
-        if (h.type == kByteEncoded) {
+        if (h.type == kByteEncoded && direct) {
+            got = rle.Fill(dst, rowBytes);
+        } else if (h.type == kByteEncoded) {
             got = rle.Fill(buffer.data(), rowBytes);
+            std::memset(buffer.data() + got, 0, rowBytes - got);
+            ConvertRow(h, buffer.data(), dst);
         } else if (static_cast<size_t>(end - data) >= rowBytes) {
-            src = data;
+            ConvertRow(h, data, dst);
             data += rowBytes;
         } else {
             got = static_cast<size_t>(end - data);
             std::memcpy(buffer.data(), data, got);
+            std::memset(buffer.data() + got, 0, rowBytes - got);
+            ConvertRow(h, buffer.data(), dst);
         }
         if (got == 0) {
             if (y == 0) return Status::Unsupported;  // a header and no pixels
             break;
         }
-        if (got < rowBytes) std::memset(buffer.data() + got, 0, rowBytes - got);
-        ConvertRow(h, src, dib.Row(y));
         if (got < rowBytes) break;
     }
     *out = std::move(dib);

@@ -160,32 +160,32 @@ Status DecodeTga(Bytes in, Dib* out) {
 
     const size_t width = h.width;
     const size_t pb = static_cast<size_t>(h.pixelBytes);
-    const size_t rowBytes = width * pb;
     const int outBytes = dib.BitCount() / 8;
     const uint8_t* data = in.data + h.pixelOffset;
     const uint8_t* end = in.data + in.size;
-    std::vector<uint8_t> buffer(rowBytes);
+    // Packets expand straight into the DIB when its layout is the file's.
+    const bool direct = plan.lut.empty() &&
+                        (h.pixels == TgaPixels::Bgr24 || h.pixels == TgaPixels::Grey8 || h.pixels == TgaPixels::Index8);
+    std::vector<uint8_t> buffer(h.rle && !direct ? width * pb : 0);
     TgaRleReader rle(data, end, h.pixelBytes);
-
     // A short file keeps the rows decoded so far; the rest stays black.
     for (int32_t r = 0; r < h.height; ++r) {
-        const uint8_t* src;
-        size_t got = width;
-        if (h.rle) {
+        uint8_t* dst = dib.Row(h.topDown ? r : h.height - 1 - r);
+        size_t got;
+        if (h.rle && direct) {
+            got = rle.Fill(dst, width);
+        } else if (h.rle) {
             got = rle.Fill(buffer.data(), width);
-            src = buffer.data();
+            ConvertRow(plan, buffer.data(), dst, got);
         } else {
-            size_t avail = static_cast<size_t>(end - data);
-            if (avail < rowBytes) got = avail / pb;
-            src = data;
+            got = std::min(width, static_cast<size_t>(end - data) / pb);
+            ConvertRow(plan, data, dst, got);
             data += got * pb;
         }
         if (got == 0) {
             if (r == 0) return Status::Unsupported;  // a header and no pixels
             break;
         }
-        uint8_t* dst = dib.Row(h.topDown ? r : h.height - 1 - r);
-        ConvertRow(plan, src, dst, got);
         if (h.rightToLeft) MirrorRow(dst, width, outBytes);
         if (got < width) break;
     }
