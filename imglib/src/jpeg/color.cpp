@@ -1,8 +1,6 @@
 #include "jpeg/color.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "jpeg/simd.h"
 
 namespace imglib::jpeg {
 namespace {
@@ -80,9 +78,6 @@ void YcckToBgr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, const uin
 #ifdef __SSE2__
 namespace {
 
-inline __m128i Pair(int a, int b) {
-    return _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(b) << 16 | (static_cast<uint32_t>(a) & 0xFFFF)));
-}
 
 // round(x * k / 65536) for |x| <= 128, |k| < 32768 in one 16-bit multiply:
 // the high half of (4x * k) is floor(4v) for v = x * k / 65536, and

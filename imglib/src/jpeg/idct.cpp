@@ -4,9 +4,7 @@
 
 #include "jpeg/markers.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "jpeg/simd.h"
 
 namespace imglib::jpeg {
 namespace {
@@ -99,10 +97,6 @@ void IdctDcOnly(int dc, uint8_t* out, size_t stride) {
 #ifdef __SSE2__
 namespace {
 
-// Two 16-bit multipliers side by side, for _mm_madd_epi16 on (a, b) pairs.
-inline __m128i Pair(int a, int b) {
-    return _mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(b) << 16 | (static_cast<uint32_t>(a) & 0xFFFF)));
-}
 
 // 1-D transform on eight lanes: x[i] holds input i for eight columns.
 // Returns the eight outputs as 32-bit sums (lo: lanes 0-3, hi: 4-7),
