@@ -21,8 +21,6 @@ namespace {
 
 using namespace jpeg;
 
-const int16_t kZeroRow[8] = {};
-
 // A file has no use for more scans than this (a progressive colour file
 // typically has ten); each scan may cost a pass over the whole image.
 constexpr int kMaxScans = 256;
@@ -30,6 +28,8 @@ constexpr int kMaxSegments = 1 << 20;
 // T.81 B.2.3: at most ten blocks in an interleaved MCU.
 constexpr int kMaxMcuBlocks = 10;
 
+// Eight 16-byte copies: a 128-byte memset compiles to a slow `rep stos`.
+const int16_t kZeroRow[8] = {};
 void ZeroBlock(int16_t* b) {
     for (int i = 0; i < 64; i += 8) std::memcpy(b + i, kZeroRow, sizeof kZeroRow);
 }
