@@ -1,5 +1,8 @@
 #include "settings.h"
 
+#include "settings_rules.h"
+#include "settings_table.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -112,4 +115,45 @@ bool WriteSettingString(const char* value, const char* text) {
     if (length > MAXDWORD - 1) return false;
     return RegSetValueExA(key.get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                           static_cast<DWORD>(length)) == ERROR_SUCCESS;
+}
+
+namespace {
+
+// The saver's "list", or the viewer's when its own is empty; true when the
+// viewer's section supplied it. Leaves the saver's key selected.
+bool ReadSaverList(char* list, size_t listSize) {
+    SelectSettingsKey(settings::kSaverKey);
+    ReadSettingString(settings::kSaverList.name, list, listSize, settings::kSaverList.defaultValue);
+    if (!list || listSize == 0 || list[0] != '\0') return false;
+    SelectSettingsKey(settings::kViewerSlideshowKey);
+    ReadSettingString(settings::kList.name, list, listSize, settings::kList.defaultValue);
+    SelectSettingsKey(settings::kSaverKey);
+    return true;
+}
+
+// The viewer's "delay" read through the raw routines, the saver's key
+// selected again afterwards.
+int32_t ReadViewerDelay(int32_t defaultValue) {
+    SelectSettingsKey(settings::kViewerSlideshowKey);
+    int32_t delay = ReadSettingNumber(settings::kDelay.name, defaultValue);
+    SelectSettingsKey(settings::kSaverKey);
+    return delay;
+}
+
+}  // namespace
+
+void ReadSaverStartSettings(char* list, size_t listSize, int32_t* delay) {
+    bool fallback = ReadSaverList(list, listSize);
+    *delay = fallback ? ReadViewerDelay(settings::kDelay.defaultValue)
+                      : ReadSettingNumber(settings::kSaverDelay.name, settings::kSaverDelay.defaultValue);
+}
+
+void ReadSaverDialogSettings(char* list, size_t listSize, int32_t* delay) {
+    ReadSaverList(list, listSize);
+    int32_t own = ReadSettingNumber(settings::kSaverDialogDelay.name,
+                                    settings::kSaverDialogDelay.defaultValue);
+    int32_t viewer = settings::SaverDelayMissing(own)
+                         ? ReadViewerDelay(settings::kViewerDelayForSaverDialog.defaultValue)
+                         : 0;
+    *delay = settings::SaverDialogDelay(own, viewer);
 }

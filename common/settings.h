@@ -43,3 +43,16 @@ char* ReadSettingString(const char* value, char* buffer, size_t bufferSize,
 // Wine alike) adds the zero when it follows the counted bytes in memory, so
 // the stored value normally ends up with it; every reader accepts both.
 bool WriteSettingString(const char* value, const char* text);
+
+// The screen saver's two readings of its slide show, each of which falls
+// back to the viewer's "Slideshow" section when its own "list" is empty and
+// ends with the screen saver's key selected again. list receives the path
+// (listSize bytes, cut as ReadSettingString cuts), delay the seconds.
+//
+// At start: its own "delay" (default 5), or with the fallback the viewer's
+// "delay" (default 5); either as stored, without a range check.
+void ReadSaverStartSettings(char* list, size_t listSize, int32_t* delay);
+
+// In its configuration dialog, on opening: the "list" as above; its own
+// "delay", else the viewer's, else 5, replaced by 5 outside 0 to 999.
+void ReadSaverDialogSettings(char* list, size_t listSize, int32_t* delay);

@@ -270,6 +270,89 @@ TEST_F(RawSettings, LongKeyPathIsHeldWhole) {
     EXPECT_EQ(ReadSettingNumber("delay", 5), written ? 3 : 5);
 }
 
+// The screen saver's readings, on the programs' real keys.
+class SaverSettings : public ::testing::Test {
+protected:
+    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillmere"); }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Quillmere"); }
+
+    static void Store(const char* key, const char* list, const int32_t* delay) {
+        SelectSettingsKey(key);
+        if (list) WriteSettingString("list", list);
+        if (delay) WriteSettingNumber("delay", *delay);
+    }
+
+    char m_list[261];
+    int32_t m_delay = -12345;
+};
+
+TEST_F(SaverSettings, StartWithNothingStored) {
+    ReadSaverStartSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_STREQ(m_list, "");
+    EXPECT_EQ(m_delay, 5);
+    EXPECT_STREQ(CurrentSettingsKey(), settings::kSaverKey);
+}
+
+TEST_F(SaverSettings, StartUsesItsOwnValuesAsStored) {
+    int32_t own = 1000, viewer = 3;
+    Store(settings::kSaverKey, "c:\\saver.lst", &own);
+    Store(settings::kViewerSlideshowKey, "c:\\viewer.lst", &viewer);
+    ReadSaverStartSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_STREQ(m_list, "c:\\saver.lst");
+    EXPECT_EQ(m_delay, 1000);  // no range check at start
+}
+
+TEST_F(SaverSettings, StartFallsBackToTheViewersShowAndDelay) {
+    int32_t own = 9, viewer = -1;
+    Store(settings::kSaverKey, "", &own);
+    Store(settings::kViewerSlideshowKey, "c:\\viewer.lst", &viewer);
+    SelectSettingsKey("Software\\Elsewhere");
+    ReadSaverStartSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_STREQ(m_list, "c:\\viewer.lst");
+    EXPECT_EQ(m_delay, -1);  // the viewer's, as stored, not the saver's own 9
+    EXPECT_STREQ(CurrentSettingsKey(), settings::kSaverKey);
+
+    Store(settings::kViewerSlideshowKey, "c:\\viewer.lst", nullptr);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, settings::kViewerSlideshowKey, "delay");
+    ReadSaverStartSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_EQ(m_delay, 5);
+}
+
+TEST_F(SaverSettings, DialogDelayFallsBackThroughTheMarkers) {
+    ReadSaverDialogSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_EQ(m_delay, 5);  // neither stored
+    EXPECT_STREQ(CurrentSettingsKey(), settings::kSaverKey);
+
+    int32_t viewer = 12;
+    Store(settings::kViewerSlideshowKey, nullptr, &viewer);
+    ReadSaverDialogSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_EQ(m_delay, 12);  // its own is missing: the viewer's
+    EXPECT_STREQ(CurrentSettingsKey(), settings::kSaverKey);
+
+    viewer = 1000;
+    Store(settings::kViewerSlideshowKey, nullptr, &viewer);
+    ReadSaverDialogSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_EQ(m_delay, 5);
+
+    int32_t own = 0;
+    Store(settings::kSaverKey, nullptr, &own);
+    ReadSaverDialogSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_EQ(m_delay, 0);  // its own, 0 included
+    own = -1;
+    Store(settings::kSaverKey, nullptr, &own);
+    ReadSaverDialogSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_EQ(m_delay, 5);
+}
+
+TEST_F(SaverSettings, DialogListFallsBackToTheViewers) {
+    Store(settings::kViewerSlideshowKey, "c:\\viewer.lst", nullptr);
+    ReadSaverDialogSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_STREQ(m_list, "c:\\viewer.lst");
+    Store(settings::kSaverKey, "c:\\saver.lst", nullptr);
+    ReadSaverDialogSettings(m_list, sizeof(m_list), &m_delay);
+    EXPECT_STREQ(m_list, "c:\\saver.lst");
+}
+
 TEST(RawSettingsKeys, TheProgramsKeys) {
     SelectSettingsKey(settings::kSaverKey);
     EXPECT_TRUE(WriteSettingNumber("delay", 9));

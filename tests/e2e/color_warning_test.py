@@ -7,8 +7,8 @@ LUMORA_XVFB_DEPTH=8), and its absence in editor mode. Run through run-e2e.sh:
 import os
 
 from lumora_e2e import (EXE, INSTALL_DIR, INSTALL_EXE, Viewer, check, check_eq,
-                        install_viewer, log, main, reg_dump, tool, unix_path, visible_windows,
-                        wait_for, wait_window, win_info, wine)
+                        install_viewer, log, main, message_box, reg_dump, tool, unix_path,
+                        visible_windows, wait_for, wait_window, win_info, wine)
 
 WARNING = ("256 color desktop detected.\n\nThis program requires a minimum of 32K\n"
            " desktop colors to function optimally.\n\nDo you want to keep this warning enabled?")
@@ -16,7 +16,7 @@ IDYES, IDNO = 6, 7
 
 
 def wait_warning():
-    box = wait_for("the colour warning", lambda: win_info("Lumora", cls="#32770"), timeout=20)
+    box = wait_for("the colour warning", message_box, timeout=20)
     log("warning:", box.children)
     texts = [text for cls, text in box.children if cls == "Static" and text]
     check_eq(texts, [WARNING], "warning text")

@@ -7,8 +7,8 @@ the command line "PROGRAM /e LIST DELAY". Run through run-e2e.sh:
 import os
 
 from lumora_e2e import (INSTALL_EXE, Viewer, check, check_eq, install_viewer, log, main,
-                        reg_dump, tool, unix_path, visible_windows, wait_for, wait_window,
-                        win_info, wine)
+                        message_box, reg_dump, tool, unix_path, visible_windows, wait_for,
+                        wait_window, wine)
 
 LIST = "C:\\shows\\a.lst"
 
@@ -43,7 +43,7 @@ def editor_mode_missing_list():
     report and the viewer ends; its main window never shows."""
     install_viewer()
     viewer = Viewer.start_hidden(f'"{INSTALL_EXE}" /e C:\\shows\\missing.lst 7')
-    box = wait_for("the report", lambda: win_info("Lumora", cls="#32770"), timeout=20)
+    box = wait_for("the report", message_box, timeout=20)
     log("report:", box.children)
     check(any("missing.lst" in text.lower() for _, text in box.children),
           f"the report names the file: {box.children}")

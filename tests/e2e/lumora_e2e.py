@@ -135,6 +135,13 @@ def win_info(title="Lumora", init_menu=False, cls=None):
     return Window(result.stdout)
 
 
+def message_box(title="Lumora"):
+    """The message box of that title once its text is there (the box is
+    found by its title a moment before its controls exist), or None."""
+    box = win_info(title, cls="#32770")
+    return box if box and any(text for cls, text in box.children if cls == "Static") else None
+
+
 def list_windows():
     return wine(tool("win_info.exe"), "--list").stdout
 
