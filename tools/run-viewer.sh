@@ -13,12 +13,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tests/wine/wine-env.sh"
 
 exe=
-for candidate in "$build/win64/viewer/lumora.exe" "$build/win64/viewer/app/lumora.exe" \
-                 "$build/win64/bin/lumora.exe"; do
+for candidate in "$build"/win64/viewer/{Lumora,lumora}.exe; do
   if [ -f "$candidate" ]; then exe=$candidate; break; fi
 done
 if [ -z "$exe" ]; then
-  exe=$(find "$build/win64" -name lumora.exe -not -path '*/wine/*' -print -quit 2>/dev/null || true)
+  exe=$(find "$build/win64" -iname lumora.exe -not -path '*/wine/*' -print -quit 2>/dev/null || true)
 fi
 if [ -z "$exe" ]; then
   echo "run-viewer: no lumora.exe under $build/win64 (run 'make win64' first)" >&2
