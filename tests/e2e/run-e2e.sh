@@ -13,6 +13,8 @@ if [ ! -f "$LUMORA_EXE" ]; then
   exit 77
 fi
 
+export PYTHONDONTWRITEBYTECODE=1  # no __pycache__ in the source tree
+
 wine_env_prefix "$LUMORA_BUILD_DIR"
 wine_env_display
 # One server for the whole case, so that the many short wine calls of a
