@@ -346,7 +346,7 @@ def main(cases):
         sys.exit(2)
     try:
         cases[name]()
-    except Failure as failure:
+    except (Failure, subprocess.TimeoutExpired) as failure:
         print(f"FAIL: {failure}", flush=True)
         sys.exit(1)
     log("PASS")
