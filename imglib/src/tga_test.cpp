@@ -13,7 +13,7 @@ struct Px {
     uint8_t r, g, b;
 };
 
-struct TgaSpec {
+struct TgaLayout {
     uint8_t type = 2;
     uint8_t bits = 24;
     uint8_t descriptor = 0x20;  // top-left origin
@@ -27,7 +27,7 @@ struct TgaSpec {
     int extAttributes = -1;       // >= 0: append a TGA 2.0 extension area and footer
 };
 
-std::vector<uint8_t> BuildTga(const TgaSpec& s) {
+std::vector<uint8_t> BuildTga(const TgaLayout& s) {
     std::vector<uint8_t> f;
     Put8(f, static_cast<unsigned>(s.id.size()));
     Put8(f, s.mapType);
@@ -92,9 +92,9 @@ std::vector<uint8_t> Rgb(std::initializer_list<Px> px) {
 DibPtr Decode(const std::vector<uint8_t>& file) { return DecodeBytes(file, "picture.tga"); }
 
 // Decodes and expands to RGB; fails the test when the file is refused.
-RgbImage DecodeRgb(const TgaSpec& spec) {
+RgbImage DecodeRgb(const TgaLayout& layout) {
     RgbImage img;
-    DibPtr dib = Decode(BuildTga(spec));
+    DibPtr dib = Decode(BuildTga(layout));
     EXPECT_TRUE(dib) << "refused with " << GetLastImgLibError();
     if (dib) {
         EXPECT_TRUE(ToRgb(dib.get(), &img));
@@ -127,7 +127,7 @@ TEST(Tga, TrueColourInEveryOriginRawAndRle) {
     for (uint8_t descriptor : {0x00, 0x10, 0x20, 0x30}) {
         for (bool rle : {false, true}) {
             SCOPED_TRACE(testing::Message() << "descriptor " << int(descriptor) << " rle " << rle);
-            TgaSpec s;
+            TgaLayout s;
             s.type = rle ? 10 : 2;
             s.descriptor = descriptor;
             s.width = 3;
@@ -143,7 +143,7 @@ TEST(Tga, TrueColourInEveryOriginRawAndRle) {
 }
 
 TEST(Tga, TrueColourIs24BitAndSkipsIdAndUnusedColourMap) {
-    TgaSpec s;
+    TgaLayout s;
     s.width = 3;
     s.height = 2;
     s.id.assign(7, 0xEE);
@@ -163,7 +163,7 @@ TEST(Tga, TrueColourIs24BitAndSkipsIdAndUnusedColourMap) {
 
 TEST(Tga, SixteenBitChannelsExpandAndTopBitIsNotAlpha) {
     for (uint8_t bits : {15, 16}) {
-        TgaSpec s;
+        TgaLayout s;
         s.bits = bits;
         s.descriptor = 0x21;  // one attribute bit, as 16-bit writers say
         s.width = 4;
@@ -174,7 +174,7 @@ TEST(Tga, SixteenBitChannelsExpandAndTopBitIsNotAlpha) {
 }
 
 TEST(Tga, AlphaIsCompositedOverBlackUnlessItIsNotAlpha) {
-    TgaSpec s;
+    TgaLayout s;
     s.bits = 32;
     s.descriptor = 0x28;
     s.width = 2;
@@ -216,7 +216,7 @@ TEST(Tga, CompositeRoundsLikeExactDivision) {
 TEST(Tga, ColourMappedIsPalettedAndHonoursTheFirstEntryIndex) {
     for (bool rle : {false, true}) {
         SCOPED_TRACE(rle ? "rle" : "raw");
-        TgaSpec s;
+        TgaLayout s;
         s.type = rle ? 9 : 1;
         s.bits = 8;
         s.width = 4;
@@ -238,7 +238,7 @@ TEST(Tga, ColourMappedIsPalettedAndHonoursTheFirstEntryIndex) {
 }
 
 TEST(Tga, ColourMapEntriesOfEverySize) {
-    TgaSpec s;
+    TgaLayout s;
     s.type = 1;
     s.bits = 8;
     s.width = 2;
@@ -263,7 +263,7 @@ TEST(Tga, ColourMapEntriesOfEverySize) {
 }
 
 TEST(Tga, SixteenBitIndicesExpandTo24Bit) {
-    TgaSpec s;
+    TgaLayout s;
     s.type = 1;
     s.bits = 16;
     s.width = 3;
@@ -283,7 +283,7 @@ TEST(Tga, SixteenBitIndicesExpandTo24Bit) {
 }
 
 TEST(Tga, GreyscaleAndGreyWithAlpha) {
-    TgaSpec s;
+    TgaLayout s;
     s.type = 3;
     s.bits = 8;
     s.width = 3;
@@ -304,7 +304,7 @@ TEST(Tga, GreyscaleAndGreyWithAlpha) {
 }
 
 TEST(Tga, RunAndRawPacketsCrossRows) {
-    TgaSpec s;
+    TgaLayout s;
     s.type = 11;
     s.bits = 8;
     s.width = 3;
@@ -318,7 +318,7 @@ TEST(Tga, RunAndRawPacketsCrossRows) {
 }
 
 TEST(Tga, PacketsPastTheLastPixelAreIgnored) {
-    TgaSpec s;
+    TgaLayout s;
     s.type = 10;
     s.width = 2;
     s.pixels = {0xFF, 1, 2, 3, 0x7F};  // a run of 128 for 2 pixels, then a raw packet with no data
@@ -326,7 +326,7 @@ TEST(Tga, PacketsPastTheLastPixelAreIgnored) {
 }
 
 TEST(Tga, TruncatedPixelsKeepTheDecodedRows) {
-    TgaSpec s;
+    TgaLayout s;
     s.width = 3;
     s.height = 2;
     s.descriptor = 0x00;  // bottom-up: the file's first row is the picture's last
@@ -338,7 +338,7 @@ TEST(Tga, TruncatedPixelsKeepTheDecodedRows) {
     s.type = 10;
     s.pixels = EncodeRle(StorePicture(s.descriptor), 3);
     for (size_t keep = 1; keep < s.pixels.size(); ++keep) {
-        TgaSpec cut = s;
+        TgaLayout cut = s;
         cut.pixels.resize(keep);
         DibPtr dib = Decode(BuildTga(cut));
         if (dib) {
@@ -348,13 +348,13 @@ TEST(Tga, TruncatedPixelsKeepTheDecodedRows) {
 }
 
 TEST(Tga, HeaderWithoutPixelsIsRefused) {
-    TgaSpec s;
+    TgaLayout s;
     s.width = 4;
     EXPECT_EQ(RefusedWith(BuildTga(s)), IMGLIB_ERR_UNSUPPORTED);
 }
 
 TEST(Tga, OversizedDimensionsAreAMemoryError) {
-    TgaSpec s;
+    TgaLayout s;
     s.width = 65535;
     s.height = 65535;
     s.pixels = {1, 2, 3};
@@ -362,7 +362,7 @@ TEST(Tga, OversizedDimensionsAreAMemoryError) {
 }
 
 TEST(Tga, HostileHeadersAreRefused) {
-    TgaSpec good;
+    TgaLayout good;
     good.type = 1;
     good.bits = 8;
     good.mapType = 1;
@@ -372,24 +372,24 @@ TEST(Tga, HostileHeadersAreRefused) {
     good.pixels = {0};
     ASSERT_NE(Decode(BuildTga(good)), nullptr);
     auto refused = [&](auto change) {
-        TgaSpec s = good;
+        TgaLayout s = good;
         change(s);
         return RefusedWith(BuildTga(s));
     };
-    EXPECT_EQ(refused([](TgaSpec& s) { s.map.resize(5), s.pixels.clear(); }), IMGLIB_ERR_UNSUPPORTED);  // map past end
-    EXPECT_EQ(refused([](TgaSpec& s) { s.mapLength = 60000; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.mapType = 0; }), IMGLIB_ERR_UNSUPPORTED);   // mapped without a map
-    EXPECT_EQ(refused([](TgaSpec& s) { s.mapLength = 0; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.mapBits = 8; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.mapFirst = 256; }), IMGLIB_ERR_UNSUPPORTED);  // no reachable entry
-    EXPECT_EQ(refused([](TgaSpec& s) { s.width = 0; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.height = 0; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.type = 0; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.type = 32; }), IMGLIB_ERR_UNSUPPORTED);  // Huffman types
-    EXPECT_EQ(refused([](TgaSpec& s) { s.type = 3, s.bits = 24; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.type = 2, s.bits = 8; }), IMGLIB_ERR_UNSUPPORTED);
-    EXPECT_EQ(refused([](TgaSpec& s) { s.descriptor |= 0x40; }), IMGLIB_ERR_UNSUPPORTED);  // interleaved
-    TgaSpec longId = good;
+    EXPECT_EQ(refused([](TgaLayout& s) { s.map.resize(5), s.pixels.clear(); }), IMGLIB_ERR_UNSUPPORTED);  // map past end
+    EXPECT_EQ(refused([](TgaLayout& s) { s.mapLength = 60000; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.mapType = 0; }), IMGLIB_ERR_UNSUPPORTED);   // mapped without a map
+    EXPECT_EQ(refused([](TgaLayout& s) { s.mapLength = 0; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.mapBits = 8; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.mapFirst = 256; }), IMGLIB_ERR_UNSUPPORTED);  // no reachable entry
+    EXPECT_EQ(refused([](TgaLayout& s) { s.width = 0; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.height = 0; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.type = 0; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.type = 32; }), IMGLIB_ERR_UNSUPPORTED);  // Huffman types
+    EXPECT_EQ(refused([](TgaLayout& s) { s.type = 3, s.bits = 24; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.type = 2, s.bits = 8; }), IMGLIB_ERR_UNSUPPORTED);
+    EXPECT_EQ(refused([](TgaLayout& s) { s.descriptor |= 0x40; }), IMGLIB_ERR_UNSUPPORTED);  // interleaved
+    TgaLayout longId = good;
     longId.id.assign(200, 1);
     std::vector<uint8_t> cut = BuildTga(longId);
     cut.resize(100);  // the ID field runs past the end
