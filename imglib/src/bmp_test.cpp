@@ -9,7 +9,6 @@
 namespace imglib::test {
 namespace {
 
-using Grid = std::vector<std::vector<uint32_t>>;  // rows top to bottom
 
 // A bitmap to encode. Rows of `pixels` are stored as the file stores them.
 struct Bmp {
@@ -89,27 +88,6 @@ std::vector<uint8_t> PackRows(int bits, const Grid& rows, bool topDown = false) 
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
     return out;
-}
-
-// Decoded pixels as 0xRRGGBB, rows top to bottom.
-Grid Pixels(const ImgDibHeader* dib) {
-    RgbImage img;
-    EXPECT_TRUE(ToRgb(dib, &img));
-    Grid g(img.height, std::vector<uint32_t>(img.width));
-    for (int y = 0; y < img.height; ++y)
-        for (int x = 0; x < img.width; ++x) {
-            const uint8_t* p = &img.rgb[3 * (static_cast<size_t>(y) * img.width + x)];
-            g[y][x] = uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
-        }
-    return g;
-}
-
-// Index grid to colours through a palette.
-Grid Colours(const Grid& indices, const std::vector<uint32_t>& palette) {
-    Grid g = indices;
-    for (auto& row : g)
-        for (auto& v : row) v = palette[v];
-    return g;
 }
 
 DibPtr Decode(const std::vector<uint8_t>& file, const char* name = "t.bmp") { return DecodeBytes(file, name); }

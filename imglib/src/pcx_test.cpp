@@ -8,7 +8,6 @@
 namespace imglib::test {
 namespace {
 
-using Grid = std::vector<std::vector<uint32_t>>;  // rows top to bottom
 
 struct Pcx {
     uint8_t version = 5;
@@ -104,25 +103,6 @@ std::vector<uint8_t> ColourPlanes(int planes, unsigned bytesPerLine, const Grid&
             for (size_t x = row.size(); x < bytesPerLine; ++x) Put8(out, 0xEE);
         }
     return out;
-}
-
-Grid Pixels(const ImgDibHeader* dib) {
-    RgbImage img;
-    EXPECT_TRUE(ToRgb(dib, &img));
-    Grid g(img.height, std::vector<uint32_t>(img.width));
-    for (int y = 0; y < img.height; ++y)
-        for (int x = 0; x < img.width; ++x) {
-            const uint8_t* p = &img.rgb[3 * (static_cast<size_t>(y) * img.width + x)];
-            g[y][x] = uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
-        }
-    return g;
-}
-
-Grid Colours(const Grid& indices, const std::vector<uint32_t>& palette) {
-    Grid g = indices;
-    for (auto& row : g)
-        for (auto& v : row) v = palette[v];
-    return g;
 }
 
 DibPtr Decode(const Pcx& c) { return DecodeBytes(Encode(c), "t.pcx"); }

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <png.h>
 
 #include <cstdio>
@@ -63,6 +65,25 @@ bool ToRgb(const ImgDibHeader* dib, RgbImage* out) {
     out->width = dib->biWidth;
     out->height = dib->biHeight;
     return true;
+}
+
+Grid Pixels(const ImgDibHeader* dib) {
+    RgbImage img;
+    EXPECT_TRUE(ToRgb(dib, &img));
+    Grid g(img.height, std::vector<uint32_t>(img.width));
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const uint8_t* p = &img.rgb[3 * (static_cast<size_t>(y) * img.width + x)];
+            g[y][x] = uint32_t(p[0]) << 16 | p[1] << 8 | p[2];
+        }
+    return g;
+}
+
+Grid Colours(const Grid& indices, const std::vector<uint32_t>& palette) {
+    Grid g = indices;
+    for (auto& row : g)
+        for (auto& v : row) v = palette[v];
+    return g;
 }
 
 int MaxDifference(const RgbImage& a, const RgbImage& b) {

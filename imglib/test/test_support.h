@@ -29,6 +29,12 @@ bool ReadPngRgb(const std::string& path, RgbImage* out);
 // Decodes bytes (name gives the extension) and expands to RGB.
 DibPtr DecodeBytes(const std::vector<uint8_t>& bytes, const char* name = nullptr);
 bool ToRgb(const ImgDibHeader* dib, RgbImage* out);
+// Pixels as 0xRRGGBB, rows top to bottom: compact expected values in tests.
+using Grid = std::vector<std::vector<uint32_t>>;
+Grid Pixels(const ImgDibHeader* dib);  // a failed expansion fails the test
+// An index grid turned into colours through a palette of 0xRRGGBB.
+Grid Colours(const Grid& indices, const std::vector<uint32_t>& palette);
+
 // Largest per-channel difference; -1 when the sizes differ.
 int MaxDifference(const RgbImage& a, const RgbImage& b);
 double MeanDifference(const RgbImage& a, const RgbImage& b);
