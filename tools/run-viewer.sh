@@ -55,17 +55,31 @@ trap finish EXIT
 wine_env_xvfb "$build/wine/run-display"
 echo "No display: running $exe on a private Xvfb ($DISPLAY)"
 
-wine "$exe" &
+# Inside a Wine virtual desktop, so that Wine draws the window frames a
+# window manager would and the screenshot shows the title bar.
+win_info=$build/win64/tests/e2e/win_info.exe
+in_desktop() { wine explorer /desktop=lumora,1024x768 "$@"; }
+in_desktop "$exe" &
 viewer_pid=$!
 
-window=
-for _ in $(seq 300); do
-  window=$(xdotool search --onlyvisible --name '^Lumora$' 2>/dev/null | head -n1 || true)
-  [ -n "$window" ] && break
-  kill -0 "$viewer_pid" 2>/dev/null || { echo "run-viewer: the viewer ended early" >&2; exit 1; }
-  sleep 0.2
+# The first explorer owns the desktop; ask only once it is up, or the
+# asking program's explorer would become the desktop's owner instead.
+for _ in $(seq 120); do
+  xdotool search --name '^lumora - Wine desktop$' >/dev/null 2>&1 && break
+  sleep 0.5
 done
-if [ -z "$window" ]; then
+found=
+for _ in $(seq 120); do
+  if [ -f "$win_info" ]; then
+    in_desktop "$win_info" --title Lumora >/dev/null 2>&1 && found=1
+  else
+    xdotool search --onlyvisible --name 'lumora' >/dev/null 2>&1 && found=1
+  fi
+  [ -n "$found" ] && break
+  kill -0 "$viewer_pid" 2>/dev/null || { echo "run-viewer: the viewer ended early" >&2; exit 1; }
+  sleep 0.5
+done
+if [ -z "$found" ]; then
   echo "run-viewer: no window titled Lumora within 60 s" >&2
   exit 1
 fi
@@ -75,9 +89,9 @@ import -window root "$shot"
 echo "Screenshot: $shot"
 
 if [ -f "$post_command" ]; then
-  wine "$post_command" --title Lumora close
+  in_desktop "$post_command" --title Lumora close
 else
-  wine taskkill /im "$(basename "$exe")" >/dev/null  # without /f: posts WM_CLOSE
+  in_desktop taskkill /im "$(basename "$exe")" >/dev/null  # without /f: posts WM_CLOSE
 fi
 status=0
 for _ in $(seq 150); do
